@@ -1,0 +1,45 @@
+# GoogleTest for both builds, and the Wine test bench of the Windows build.
+#
+# Windows: every test program runs under Wine through the cross-compiling emulator, in a prefix that
+# lives in this build tree. The fixture "wine" prepares that prefix, starts Xvfb and a persistent
+# wineserver before the first test that needs it, and stops both after the last one.
+
+include(CTest)
+include(GoogleTest)
+
+if(WIN32)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+
+  set(TV_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE @ONLY)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+  add_test(NAME wine.start COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-session.sh start ${CMAKE_BINARY_DIR})
+  add_test(NAME wine.stop COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-session.sh stop ${CMAKE_BINARY_DIR})
+  set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
+  set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+# tv_add_gtest(NAME <target> SOURCES <files...> [LIBS <targets...>] [DATA_DIR <dir>])
+# Builds one test program and registers each of its cases with ctest.
+function(tv_add_gtest)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE tv_options GTest::gtest_main GTest::gmock ${T_LIBS})
+  set(props TIMEOUT 120)
+  if(WIN32)
+    list(APPEND props FIXTURES_REQUIRED wine)
+  endif()
+  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       TEST_PREFIX "${T_NAME}." PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs whatever the build, the tests, the fuzzers and the benchmarks need from Debian's
+# packages. Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build make g++ pkg-config
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  wine wine64 xvfb xauth imagemagick
+  googletest libgtest-dev libbenchmark-dev zlib1g-dev
+  locales fonts-wqy-microhei
+  clang libclang-rt-14-dev llvm
+  python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The Wine prefix runs in zh_CN.UTF-8 so that its ANSI code page is 936.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  if ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'zh_CN.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${sudo_cmd[@]}" locale-gen zh_CN.UTF-8
+fi
+echo "dependencies ready"
