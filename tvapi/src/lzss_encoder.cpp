@@ -1,0 +1,485 @@
+// LZSS encoder: hash-chain or binary-tree match finding, lazy or optimal parsing, and a skip-ahead
+// through data where no matches turn up.
+//
+// Every item costs one flag bit, a literal 8 more bits and a reference 16 more whatever its
+// length and distance. So the cheapest parse of a stretch needs only the longest match at each
+// position (any shorter length at the same distance is a match too): the optimal parser runs a
+// shortest-path pass over blocks of positions; the lazy parser looks one position ahead.
+//
+// The input runs through a window buffer that starts with the ring's initial spaces, so matches
+// into them need no special case, and that ends in zero padding, so comparisons can load whole
+// words. Positions are "virtual": data byte k is at kVBase + k, so 0 (an empty hash slot) is
+// always out of reach.
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "lzss.h"
+#include "lzss_internal.h"
+
+namespace tvapi::lzss::detail {
+namespace {
+
+constexpr uint32_t kVBase = 2 * kRingSize;
+constexpr uint32_t kHistory = kRingSize;   // bytes kept before the parse position on a slide
+constexpr uint32_t kChunk = 1u << 16;      // new bytes per window fill
+constexpr uint32_t kReserve = 64;          // lookahead kept past the last position parsed
+constexpr uint32_t kPadding = 32;          // zero bytes after the data, for word loads
+constexpr uint32_t kWindowSize = kHistory + kChunk + kPadding;
+constexpr uint32_t kBlock = 4096;          // positions per optimal-parse block
+
+constexpr uint32_t kLiteralCost = 9;
+constexpr uint32_t kReferenceCost = 17;
+
+enum class Parser : uint8_t { kLazy, kOptimalChain, kOptimalTree };
+
+struct LevelParams {
+  Parser parser;
+  uint16_t depth;      // candidates looked at per position (chain) or tree nodes visited
+  uint8_t skipShift;   // misses before the step grows by one
+};
+
+// Level 1 is the programs' default: lazy with a short chain. 9 finds the longest match at every
+// position and parses optimally.
+constexpr std::array<LevelParams, 10> kLevels = {{
+    {Parser::kLazy, 4, 6},            // 0: unused
+    {Parser::kLazy, 4, 6},            // 1
+    {Parser::kLazy, 8, 6},            // 2
+    {Parser::kLazy, 16, 6},           // 3
+    {Parser::kLazy, 32, 6},           // 4
+    {Parser::kOptimalChain, 8, 7},    // 5
+    {Parser::kOptimalChain, 16, 7},   // 6
+    {Parser::kOptimalChain, 32, 7},   // 7
+    {Parser::kOptimalChain, 64, 7},   // 8
+    {Parser::kOptimalTree, 256, 8},   // 9
+}};
+
+inline uint32_t Load32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// Common prefix of a and b, at most limit (<= 18); both readable for 24 bytes.
+inline uint32_t MatchLength(const uint8_t* a, const uint8_t* b, uint32_t limit) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (uint32_t offset = 0; offset < 24; offset += 8) {
+      const uint64_t diff = Load64(a + offset) ^ Load64(b + offset);
+      if (diff != 0) {
+        return std::min(limit, offset + static_cast<uint32_t>(std::countr_zero(diff)) / 8);
+      }
+    }
+    return limit;
+  } else {
+    uint32_t len = 0;
+    while (len < limit && a[len] == b[len]) ++len;
+    return len;
+  }
+}
+
+template <int kBits>
+inline uint32_t Hash3(const uint8_t* p) {
+  return ((Load32(p) & 0xFFFFFFu) * 0x9E3779B1u) >> (32 - kBits);
+}
+
+struct Match {
+  uint32_t len = 0;   // 0, or kMinMatch..kMaxMatch
+  uint32_t dist = 0;
+};
+
+// Head of the newest position for each 3-byte hash, and each position's predecessor.
+class HashChain {
+ public:
+  static constexpr int kHashBits = 13;
+
+  void Reset() { head_.fill(0); }
+
+  static uint32_t Hash(const uint8_t* p) { return Hash3<kHashBits>(p); }
+
+  void Insert(uint32_t v, const uint8_t* p) {
+    uint32_t& slot = head_[Hash(p)];
+    prev_[v & kRingMask] = slot;
+    slot = v;
+  }
+
+  // Inserts position v (bytes at p) and returns its longest match among up to depth candidates.
+  Match Find(uint32_t v, const uint8_t* p, uint32_t maxLen, uint32_t depth) {
+    uint32_t& slot = head_[Hash(p)];
+    uint32_t cand = slot;
+    prev_[v & kRingMask] = cand;
+    slot = v;
+
+    Match best;
+    uint32_t bestLen = kMinMatch - 1;
+    while (depth-- != 0) {
+      const uint32_t dist = v - cand;
+      if (dist > kMaxDistance) break;
+      const uint8_t* q = p - dist;
+      // One byte at the current best length rejects most candidates that cannot do better.
+      if (q[bestLen] == p[bestLen]) {
+        const uint32_t len = MatchLength(q, p, maxLen);
+        if (len > bestLen) {
+          bestLen = len;
+          best = {len, dist};
+          if (len >= maxLen) break;
+        }
+      }
+      cand = prev_[cand & kRingMask];
+    }
+    return best;
+  }
+
+ private:
+  std::array<uint32_t, size_t{1} << kHashBits> head_;
+  std::array<uint32_t, kRingSize> prev_;
+};
+
+// Binary tree per 3-byte hash over the last kMaxDistance positions, ordered by the following
+// kMaxMatch bytes: finds the longest match at every position.
+class BinaryTree {
+ public:
+  static constexpr int kHashBits = 14;
+
+  void Reset() { head_.fill(0); }
+
+  Match Find(uint32_t v, const uint8_t* cur, uint32_t lenLimit, uint32_t cutValue) {
+    uint32_t& slot = head_[Hash3<kHashBits>(cur)];
+    uint32_t candidate = slot;
+    slot = v;
+    uint32_t* ptr0 = &son_[((v & kRingMask) << 1) + 1];
+    uint32_t* ptr1 = &son_[(v & kRingMask) << 1];
+    uint32_t len0 = 0;
+    uint32_t len1 = 0;
+    Match best;
+    uint32_t bestLen = kMinMatch - 1;
+    for (;;) {
+      const uint32_t delta = v - candidate;
+      if (cutValue-- == 0 || delta > kMaxDistance) {
+        *ptr0 = *ptr1 = 0;
+        break;
+      }
+      uint32_t* pair = &son_[(candidate & kRingMask) << 1];
+      const uint8_t* pb = cur - delta;
+      uint32_t len = std::min(len0, len1);
+      if (pb[len] == cur[len]) {
+        while (++len != lenLimit) {
+          if (pb[len] != cur[len]) break;
+        }
+        if (len > bestLen) {
+          bestLen = len;
+          best = {len, delta};
+        }
+        if (len == lenLimit) {
+          // Same string as far as it can be compared: the new node takes the old one's place.
+          *ptr1 = pair[0];
+          *ptr0 = pair[1];
+          break;
+        }
+      }
+      if (pb[len] < cur[len]) {
+        *ptr1 = candidate;
+        ptr1 = pair + 1;
+        candidate = *ptr1;
+        len1 = len;
+      } else {
+        *ptr0 = candidate;
+        ptr0 = pair;
+        candidate = *ptr0;
+        len0 = len;
+      }
+    }
+    return best;
+  }
+
+ private:
+  std::array<uint32_t, size_t{1} << kHashBits> head_;
+  std::array<uint32_t, 2 * kRingSize> son_;
+};
+
+// Flag groups into the destination. The flag byte is reserved when a group's first item comes.
+class Writer {
+ public:
+  explicit Writer(uint8_t* dst) : begin_(dst), op_(dst) {}
+
+  size_t Size() const { return static_cast<size_t>(op_ - begin_); }
+
+  void Literal(uint8_t c) {
+    Open();
+    flags_ |= 1u << count_;
+    *op_++ = c;
+    Close();
+  }
+
+  // Reference for data byte `pos` (virtual) copying len bytes from dist back.
+  void Reference(uint32_t pos, uint32_t dist, uint32_t len) {
+    Open();
+    const uint32_t ringPos = (pos + kRingStart - dist) & kRingMask;  // kVBase is 0 mod 4096
+    op_[0] = static_cast<uint8_t>(ringPos);
+    op_[1] = static_cast<uint8_t>(((ringPos >> 4) & 0xF0u) | (len - kMinMatch));
+    op_ += 2;
+    Close();
+  }
+
+  // k literals from p: whole groups of eight go out as a 0xFF flag and a word copy.
+  void Literals(const uint8_t* p, uint32_t k) {
+    while (k != 0 && count_ != 8) {
+      Literal(*p++);
+      --k;
+    }
+    for (; k >= 8; k -= 8, p += 8) {
+      op_[0] = 0xFF;
+      std::memcpy(op_ + 1, p, 8);
+      op_ += 9;
+    }
+    while (k-- != 0) Literal(*p++);
+  }
+
+  size_t Finish() {
+    if (count_ != 8) *flagPtr_ = static_cast<uint8_t>(flags_);
+    count_ = 8;
+    return Size();
+  }
+
+ private:
+  void Open() {
+    if (count_ == 8) {
+      flagPtr_ = op_++;
+      flags_ = 0;
+      count_ = 0;
+    }
+  }
+  void Close() {
+    if (++count_ == 8) *flagPtr_ = static_cast<uint8_t>(flags_);
+  }
+
+  uint8_t* begin_;
+  uint8_t* op_;
+  uint8_t* flagPtr_ = nullptr;
+  uint32_t flags_ = 0;
+  uint32_t count_ = 8;
+};
+
+class Encoder {
+ public:
+  Encoder(const uint8_t* src, uint32_t n, uint8_t* dst, const EncodeOptions& options)
+      : src_(src),
+        endV_(kVBase + n),
+        params_(kLevels[static_cast<size_t>(options.level)]),
+        skipShift_(options.skipAhead ? params_.skipShift : 0),
+        limit_(options.stopEarly ? n : SIZE_MAX),
+        out_(dst) {}
+
+  uint32_t Run() {
+    window_.assign(kWindowSize, 0);
+    if (params_.parser == Parser::kOptimalTree) {
+      tree_ = std::make_unique<BinaryTree>();
+      tree_->Reset();
+    } else {
+      chain_ = std::make_unique<HashChain>();
+      chain_->Reset();
+    }
+    if (params_.parser != Parser::kLazy) {
+      lens_.resize(kBlock);
+      dists_.resize(kBlock);
+      costs_.resize(kBlock + 1);
+      choice_.resize(kBlock);
+    }
+
+    // The history starts as the ring's spaces. Positions whose strings start in them are
+    // inserted so data can match spaces (and spaces followed by its own first bytes).
+    std::memset(window_.data(), kInitialByte, kHistory);
+    windowStartV_ = kVBase - kHistory;
+    windowEndV_ = kVBase;
+    Fill();
+    for (uint32_t v = kVBase - kMaxMatch; v < kVBase; ++v) InsertOnly(v);
+
+    uint32_t v = kVBase;
+    while (v < endV_) {
+      const uint32_t stop = windowEndV_ == endV_ ? endV_ : windowEndV_ - kReserve;
+      if (v >= stop) {
+        Slide(v);
+        continue;
+      }
+      switch (params_.parser) {
+        case Parser::kLazy:
+          v = ParseLazy(v, stop);
+          break;
+        case Parser::kOptimalChain:
+        case Parser::kOptimalTree:
+          v = ParseOptimal(v, stop);
+          break;
+      }
+      if (out_.Size() >= limit_) return static_cast<uint32_t>(out_.Size());
+    }
+    return static_cast<uint32_t>(out_.Finish());
+  }
+
+ private:
+  const uint8_t* At(uint32_t v) const { return window_.data() + (v - windowStartV_); }
+
+  uint32_t MaxLen(uint32_t v) const { return std::min(kMaxMatch, endV_ - v); }
+
+  // Copies the next input into the window after windowEndV_ and zeroes the padding.
+  void Fill() {
+    const uint32_t room = kHistory + kChunk - (windowEndV_ - windowStartV_);
+    const uint32_t count = std::min(room, endV_ - windowEndV_);
+    std::memcpy(window_.data() + (windowEndV_ - windowStartV_), src_ + (windowEndV_ - kVBase),
+                count);
+    windowEndV_ += count;
+    std::memset(window_.data() + (windowEndV_ - windowStartV_), 0, kPadding);
+  }
+
+  // Keeps the history before v and the lookahead, then refills.
+  void Slide(uint32_t v) {
+    const uint32_t keepFrom = v - kHistory;
+    std::memmove(window_.data(), At(keepFrom), windowEndV_ - keepFrom);
+    windowStartV_ = keepFrom;
+    Fill();
+  }
+
+  void InsertOnly(uint32_t v) {
+    const uint32_t maxLen = MaxLen(v);
+    if (maxLen < kMinMatch) return;
+    if (tree_) {
+      tree_->Find(v, At(v), maxLen, params_.depth);
+    } else {
+      chain_->Insert(v, At(v));
+    }
+  }
+
+  Match Find(uint32_t v) {
+    const uint32_t maxLen = MaxLen(v);
+    if (maxLen < kMinMatch) return {};
+    if (tree_) return tree_->Find(v, At(v), maxLen, params_.depth);
+    return chain_->Find(v, At(v), maxLen, params_.depth);
+  }
+
+  // After a miss: how many further positions to pass over unsearched.
+  uint32_t SkipAfterMiss() {
+    if (skipShift_ == 0) return 0;
+    return ++misses_ >> skipShift_;
+  }
+
+  uint32_t ParseLazy(uint32_t v, uint32_t stop) {
+    while (v < stop) {
+      if (out_.Size() >= limit_) return v;
+      Match m = Find(v);
+      if (m.len == 0) {
+        out_.Literal(*At(v));
+        ++v;
+        const uint32_t skip = std::min(SkipAfterMiss(), stop - v);
+        if (skip != 0) {
+          out_.Literals(At(v), skip);
+          v += skip;
+        }
+        continue;
+      }
+      misses_ = 0;
+      // One position ahead: a longer match there is worth a literal here.
+      uint32_t inserted = v;
+      while (m.len < kMaxMatch && v + 1 < endV_) {
+        const Match next = Find(v + 1);
+        inserted = v + 1;
+        if (next.len <= m.len) break;
+        out_.Literal(*At(v));
+        ++v;
+        m = next;
+      }
+      out_.Reference(v, m.dist, m.len);
+      for (uint32_t p = inserted + 1; p < v + m.len; ++p) InsertOnly(p);
+      v += m.len;
+    }
+    return v;
+  }
+
+  uint32_t ParseOptimal(uint32_t v, uint32_t stop) {
+    while (v < stop) {
+      const uint32_t count = std::min(kBlock, stop - v);
+      // Longest match at every position of the block (none at skipped ones).
+      for (uint32_t i = 0; i < count;) {
+        const Match m = Find(v + i);
+        lens_[i] = static_cast<uint8_t>(m.len);
+        dists_[i] = static_cast<uint16_t>(m.dist);
+        ++i;
+        if (m.len != 0) {
+          misses_ = 0;
+          continue;
+        }
+        for (uint32_t skip = std::min(SkipAfterMiss(), count - i); skip != 0; --skip) {
+          lens_[i++] = 0;
+        }
+      }
+      // Cheapest parse from each position to the block end; ties go to the longer reference.
+      costs_[count] = 0;
+      for (uint32_t i = count; i-- != 0;) {
+        uint32_t best = costs_[i + 1] + kLiteralCost;
+        uint32_t take = 1;
+        const uint32_t maxLen = std::min<uint32_t>(lens_[i], count - i);
+        for (uint32_t len = maxLen; len >= kMinMatch; --len) {
+          const uint32_t cost = costs_[i + len] + kReferenceCost;
+          if (cost < best) {
+            best = cost;
+            take = len;
+          }
+        }
+        costs_[i] = best;
+        choice_[i] = static_cast<uint8_t>(take);
+      }
+      for (uint32_t i = 0; i < count;) {
+        const uint32_t take = choice_[i];
+        if (take == 1) {
+          out_.Literal(*At(v + i));
+        } else {
+          out_.Reference(v + i, dists_[i], take);
+        }
+        i += take;
+      }
+      v += count;
+      if (out_.Size() >= limit_) return v;
+    }
+    return v;
+  }
+
+  const uint8_t* src_;
+  uint32_t endV_;
+  LevelParams params_;
+  uint32_t skipShift_;
+  size_t limit_;
+  Writer out_;
+
+  std::vector<uint8_t> window_;
+  uint32_t windowStartV_ = 0;
+  uint32_t windowEndV_ = 0;
+  std::unique_ptr<HashChain> chain_;
+  std::unique_ptr<BinaryTree> tree_;
+  uint32_t misses_ = 0;
+
+  std::vector<uint8_t> lens_;
+  std::vector<uint16_t> dists_;
+  std::vector<uint32_t> costs_;
+  std::vector<uint8_t> choice_;
+};
+
+}  // namespace
+
+uint32_t CompressWith(const uint8_t* src, uint32_t n, uint8_t* dst, const EncodeOptions& options) {
+  if (n > kMaxInputSize) return 0;
+  if (n == 0) return 0;
+  EncodeOptions checked = options;
+  if (!IsValidLevel(checked.level)) checked.level = kLevelDefault;
+  Encoder encoder(src, n, dst, checked);
+  const uint32_t size = encoder.Run();
+  if (checked.withXor) ApplyXor(dst, size);
+  return size;
+}
+
+}  // namespace tvapi::lzss::detail
