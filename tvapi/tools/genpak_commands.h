@@ -1,0 +1,22 @@
+// The commands of the genpak archive inspector, apart from the console: list, verify, extract.
+// docs/genpak.md describes the output, which tests of other programs rely on.
+#ifndef TVAPI_GENPAK_COMMANDS_H
+#define TVAPI_GENPAK_COMMANDS_H
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+namespace tvapi::genpaktool {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFault = 1;  // unreadable archive, faults found, or something not extracted
+inline constexpr int kExitUsage = 2;
+
+// Runs one command; args exclude the program name. Output goes to out and errors to err, both as
+// UTF-8 text with "\n" line ends. Returns the exit code.
+int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace tvapi::genpaktool
+
+#endif  // TVAPI_GENPAK_COMMANDS_H
