@@ -15,8 +15,8 @@ flock 9
 
 rm -rf "$WINEPREFIX"
 unset DISPLAY
-wineboot -i >/dev/null 2>&1 || true
-wineserver -w
+wineboot -i </dev/null >/dev/null 2>&1 || true
+wineserver -w </dev/null >/dev/null 2>&1
 
 # Fonts: the CJK font stands in for every dialog and message font a Chinese system names.
 # X11 driver: unmanaged windows, so a hidden titled window costs no wait for a window manager.
@@ -33,8 +33,8 @@ font="WenQuanYi Micro Hei"
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n'
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
-wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
-wineserver -w
+wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+wineserver -w </dev/null >/dev/null 2>&1
 
 # A test that reads the registry back proves the settings took.
 if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg"; then

@@ -34,8 +34,11 @@ case "$action" in
     fi
     echo ":$(tr -d '[:space:]' < "$state/display.num")" > "$state/display"
     source "$here/wine-vars.sh" "$build_dir"
-    # Persistent for the run: no wineserver start-up per test program.
-    wineserver -p
+    # Persistent for the run: no wineserver start-up per test program. Wine's own background
+    # processes (services, the desktop) start here with no link to ctest's output pipes, which
+    # they would otherwise hold open past every test.
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1 || true
     echo "Wine session on display $DISPLAY, prefix $WINEPREFIX"
     ;;
   stop)
