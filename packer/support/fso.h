@@ -1,0 +1,26 @@
+// File-system helpers shared by the pack builder and the music-list converter. Failures raise
+// NumberedError with the number MapSystemError gives for the system's error code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+// Translates a system error code into the programs' error number; unknown codes pass unchanged.
+int32_t MapSystemError(int32_t systemCode);
+
+// True for an existing file, and for a folder that carries any attribute besides the folder bit.
+// Never raises.
+bool FileExists(const std::wstring& path);
+// The lower 32 bits of the file's size.
+int32_t FileLength(const std::wstring& path);
+uint32_t GetAttributes(const std::wstring& path);
+void KillFile(const std::wstring& path);
+
+// Reads a whole file of 1 byte to 2 GiB - 1 into data in one call. Returns 0 on success, 1 on
+// any failure (missing, empty, too large, locked by a writer, short read). Never raises.
+int32_t ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& data);
+
+}  // namespace tavrin

@@ -1,0 +1,69 @@
+#include "temp_folder.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <stdexcept>
+
+namespace tavrin::testing {
+
+TempFolder::TempFolder() {
+    wchar_t base[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, base);
+    static unsigned counter = 0;
+    for (;;) {
+        std::wstring candidate = std::wstring(base) + L"tavrin-test-" +
+                                 std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(++counter);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = candidate;
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no temporary folder");
+    }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create test file");
+    DWORD put = 0;
+    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    CloseHandle(h);
+    if (!ok || put != bytes.size()) throw std::runtime_error("cannot write test file");
+}
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open test file");
+    std::vector<uint8_t> bytes(GetFileSize(h, nullptr));
+    DWORD got = 0;
+    BOOL ok = bytes.empty() || ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(h);
+    if (!ok || got != bytes.size()) throw std::runtime_error("cannot read test file");
+    return bytes;
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace tavrin::testing
