@@ -38,23 +38,26 @@ enum class Parser : uint8_t { kLazy, kOptimalChain, kOptimalTree };
 
 struct LevelParams {
   Parser parser;
-  uint16_t depth;      // candidates looked at per position (chain) or tree nodes visited
+  uint16_t depth;      // candidates looked at per search (chain) or tree nodes visited
   uint8_t skipShift;   // misses before the step grows by one
+  // Lazy parser: a match up to this long is first compared with the next position's.
+  uint8_t lazyMax;
 };
 
-// Level 1 is the programs' default: lazy with a short chain. 9 finds the longest match at every
-// position and parses optimally.
+// Level 1 is the programs' default. 1-4 search where an item may start (greedy, with a look one
+// position ahead after short matches); 5-8 search every position with a hash chain and parse
+// optimally; 9 finds the longest match at every position with a binary tree.
 constexpr std::array<LevelParams, 10> kLevels = {{
-    {Parser::kLazy, 4, 6},            // 0: unused
-    {Parser::kLazy, 4, 6},            // 1
-    {Parser::kLazy, 8, 6},            // 2
-    {Parser::kLazy, 16, 6},           // 3
-    {Parser::kLazy, 32, 6},           // 4
-    {Parser::kOptimalChain, 8, 7},    // 5
-    {Parser::kOptimalChain, 16, 7},   // 6
-    {Parser::kOptimalChain, 32, 7},   // 7
-    {Parser::kOptimalChain, 64, 7},   // 8
-    {Parser::kOptimalTree, 256, 8},   // 9
+    {Parser::kLazy, 16, 6, 8},           // 0: unused
+    {Parser::kLazy, 16, 6, 8},           // 1
+    {Parser::kLazy, 24, 6, 10},          // 2
+    {Parser::kLazy, 32, 6, 12},          // 3
+    {Parser::kLazy, 64, 6, 12},          // 4
+    {Parser::kOptimalChain, 8, 7, 0},    // 5
+    {Parser::kOptimalChain, 16, 7, 0},   // 6
+    {Parser::kOptimalChain, 32, 7, 0},   // 7
+    {Parser::kOptimalChain, 64, 7, 0},   // 8
+    {Parser::kOptimalTree, 256, 8, 0},   // 9
 }};
 
 inline uint32_t Load32(const uint8_t* p) {
@@ -97,32 +100,46 @@ struct Match {
 };
 
 // Head of the newest position for each 3-byte hash, and each position's predecessor.
+// Head of the newest position for each 3-byte hash, and each position's predecessor.
 class HashChain {
  public:
   static constexpr int kHashBits = 13;
+  using Slot = uint32_t;
 
   void Reset() { head_.fill(0); }
 
   static uint32_t Hash(const uint8_t* p) { return Hash3<kHashBits>(p); }
 
+  // Distance from v back to a stored position; 0 or beyond reach means none.
+  static uint32_t Distance(uint32_t v, Slot stored) { return v - stored; }
+  static bool InReach(uint32_t dist) { return dist - 1 < kMaxDistance; }
+
+  Slot* Head() { return head_.data(); }
+  Slot* Prev() { return prev_.data(); }
+
   void Insert(uint32_t v, const uint8_t* p) {
-    uint32_t& slot = head_[Hash(p)];
+    Slot& slot = head_[Hash(p)];
     prev_[v & kRingMask] = slot;
-    slot = v;
+    slot = static_cast<Slot>(v);
   }
 
-  // Inserts position v (bytes at p) and returns its longest match among up to depth candidates.
-  Match Find(uint32_t v, const uint8_t* p, uint32_t maxLen, uint32_t depth) {
-    uint32_t& slot = head_[Hash(p)];
-    uint32_t cand = slot;
-    prev_[v & kRingMask] = cand;
-    slot = v;
+  // Inserts position v (bytes at p) and returns its longest match longer than minLen among up to
+  // depth candidates (len 0 when there is none).
+  Match Find(uint32_t v, const uint8_t* p, uint32_t maxLen, uint32_t depth,
+             uint32_t minLen = kMinMatch - 1) {
+    Insert(v, p);
+    return Search(v, p, maxLen, depth, minLen);
+  }
 
+  // The same for a position inserted earlier (and less than a ring ago).
+  Match Search(uint32_t v, const uint8_t* p, uint32_t maxLen, uint32_t depth,
+               uint32_t minLen) const {
+    Slot cand = prev_[v & kRingMask];
     Match best;
-    uint32_t bestLen = kMinMatch - 1;
+    uint32_t bestLen = minLen;
     while (depth-- != 0) {
-      const uint32_t dist = v - cand;
-      if (dist > kMaxDistance) break;
+      const uint32_t dist = Distance(v, cand);
+      if (!InReach(dist)) break;
       const uint8_t* q = p - dist;
       // One byte at the current best length rejects most candidates that cannot do better.
       if (q[bestLen] == p[bestLen]) {
@@ -133,14 +150,14 @@ class HashChain {
           if (len >= maxLen) break;
         }
       }
-      cand = prev_[cand & kRingMask];
+      cand = prev_[(v - dist) & kRingMask];
     }
     return best;
   }
 
  private:
-  std::array<uint32_t, size_t{1} << kHashBits> head_;
-  std::array<uint32_t, kRingSize> prev_;
+  std::array<Slot, size_t{1} << kHashBits> head_;
+  std::array<Slot, kRingSize> prev_;
 };
 
 // Binary tree per 3-byte hash over the last kMaxDistance positions, ordered by the following
@@ -288,8 +305,7 @@ class Encoder {
       chain_->Reset();
     }
     if (params_.parser != Parser::kLazy) {
-      lens_.resize(kBlock);
-      dists_.resize(kBlock);
+      found_.resize(kBlock);
       costs_.resize(kBlock + 1);
       choice_.resize(kBlock);
     }
@@ -363,83 +379,220 @@ class Encoder {
     return chain_->Find(v, At(v), maxLen, params_.depth);
   }
 
+  // Longest match at each of the count positions from v, as len | dist << 8 in found_ (0: none,
+  // also at positions the skip-ahead passes over). The distance of the previous position's match
+  // is measured first: in runs and repeated lines it often gives the full length at once.
+  void FindAllChain(uint32_t v, uint32_t count) {
+    uint32_t* const found = found_.data();
+    HashChain::Slot* const head = chain_->Head();
+    HashChain::Slot* const prev = chain_->Prev();
+    const uint8_t* const base = At(v);
+    const uint32_t depth = params_.depth;
+    const uint32_t skipShift = skipShift_;
+    uint32_t misses = misses_;
+    uint32_t repDist = 0;
+    for (uint32_t i = 0; i < count;) {
+      const uint32_t pos = v + i;
+      const uint8_t* const p = base + i;
+      const uint32_t maxLen = std::min(kMaxMatch, endV_ - pos);
+      if (maxLen < kMinMatch) {
+        found[i++] = 0;
+        continue;
+      }
+      HashChain::Slot& slot = head[HashChain::Hash(p)];
+      HashChain::Slot cand = slot;
+      slot = static_cast<HashChain::Slot>(pos);
+      prev[pos & kRingMask] = cand;
+
+      uint32_t bestLen = 0;
+      uint32_t bestDist = 0;
+      if (repDist != 0) {
+        bestLen = std::min(MatchLength(p - repDist, p, maxLen), maxLen);
+        bestDist = repDist;
+      }
+      for (uint32_t d = depth; d != 0 && bestLen < maxLen; --d) {
+        const uint32_t dist = HashChain::Distance(pos, cand);
+        if (!HashChain::InReach(dist)) break;
+        const uint32_t len = MatchLength(p - dist, p, maxLen);
+        const bool better = len > bestLen;
+        bestLen = better ? len : bestLen;
+        bestDist = better ? dist : bestDist;
+        cand = prev[(pos - dist) & kRingMask];
+      }
+      if (bestLen >= kMinMatch) {
+        found[i++] = bestLen | bestDist << 8;
+        repDist = bestDist;
+        misses = 0;
+        continue;
+      }
+      found[i++] = 0;
+      repDist = 0;
+      if (skipShift != 0) {
+        for (uint32_t skip = std::min(++misses >> skipShift, count - i); skip != 0; --skip) {
+          found[i++] = 0;
+        }
+      }
+    }
+    misses_ = misses;
+  }
+
+  void FindAllTree(uint32_t v, uint32_t count) {
+    for (uint32_t i = 0; i < count;) {
+      const Match m = Find(v + i);
+      found_[i++] = m.len | m.dist << 8;
+      if (m.len != 0) {
+        misses_ = 0;
+        continue;
+      }
+      for (uint32_t skip = std::min(SkipAfterMiss(), count - i); skip != 0; --skip) {
+        found_[i++] = 0;
+      }
+    }
+  }
+
   // After a miss: how many further positions to pass over unsearched.
   uint32_t SkipAfterMiss() {
     if (skipShift_ == 0) return 0;
     return ++misses_ >> skipShift_;
   }
 
+  // Inserts every position up to and including v not inserted yet (chain levels).
+  void InsertUpTo(uint32_t v) {
+    const uint32_t last = std::min(v, endV_ - kMinMatch);
+    if (insertedTo_ > last) {
+      insertedTo_ = std::max(insertedTo_, v + 1);
+      return;
+    }
+    HashChain::Slot* const head = chain_->Head();
+    HashChain::Slot* const prev = chain_->Prev();
+    const uint8_t* p = At(insertedTo_);
+    for (uint32_t pos = insertedTo_; pos <= last; ++pos, ++p) {
+      HashChain::Slot& slot = head[HashChain::Hash(p)];
+      prev[pos & kRingMask] = slot;
+      slot = static_cast<HashChain::Slot>(pos);
+    }
+    insertedTo_ = v + 1;
+  }
+
+  // Longest match at an inserted position v; hint is the distance of the last reference, which
+  // often matches again (runs, repeated lines).
+  Match SearchAt(uint32_t v, uint32_t hint) const {
+    const uint32_t maxLen = MaxLen(v);
+    if (maxLen < kMinMatch) return {};
+    const uint8_t* const p = At(v);
+    Match best;
+    if (hint != 0) {
+      const uint32_t len = MatchLength(p - hint, p, maxLen);
+      if (len >= maxLen) return {len, hint};
+      if (len >= kMinMatch) best = {len, hint};
+    }
+    const Match found =
+        chain_->Search(v, p, maxLen, params_.depth, std::max(best.len, kMinMatch - 1));
+    return found.len != 0 ? found : best;
+  }
+
+  // Greedy, except that a short match yields to a clearly longer one at the next position: with
+  // a literal at 9 bits against 17 for any reference, only short matches are worth deferring.
   uint32_t ParseLazy(uint32_t v, uint32_t stop) {
+    Writer out = out_;  // a local copy stays in registers across the byte stores
+    const uint32_t lazyMax = params_.lazyMax;
+    uint32_t lastDist = lastDist_;
+    InsertUpTo(v);
+    Match m = SearchAt(v, lastDist);
     while (v < stop) {
-      if (out_.Size() >= limit_) return v;
-      Match m = Find(v);
+      if (out.Size() >= limit_) break;
       if (m.len == 0) {
-        out_.Literal(*At(v));
+        out.Literal(*At(v));
         ++v;
         const uint32_t skip = std::min(SkipAfterMiss(), stop - v);
         if (skip != 0) {
-          out_.Literals(At(v), skip);
+          out.Literals(At(v), skip);
           v += skip;
+          insertedTo_ = std::max(insertedTo_, v);
         }
+        InsertUpTo(v);
+        m = SearchAt(v, lastDist);
         continue;
       }
       misses_ = 0;
-      // One position ahead: a longer match there is worth a literal here.
-      uint32_t inserted = v;
-      while (m.len < kMaxMatch && v + 1 < endV_) {
-        const Match next = Find(v + 1);
-        inserted = v + 1;
-        if (next.len <= m.len) break;
-        out_.Literal(*At(v));
-        ++v;
-        m = next;
+      if (m.len <= lazyMax) {
+        InsertUpTo(v + 1);
+        const Match next = SearchAt(v + 1, m.dist);
+        if (next.len >= m.len + (m.len == kMinMatch ? 1 : 2)) {
+          out.Literal(*At(v));
+          ++v;
+          m = next;
+          continue;
+        }
       }
-      out_.Reference(v, m.dist, m.len);
-      for (uint32_t p = inserted + 1; p < v + m.len; ++p) InsertOnly(p);
+      out.Reference(v, m.dist, m.len);
+      lastDist = m.dist;
       v += m.len;
+      InsertUpTo(v);
+      m = SearchAt(v, lastDist);
     }
+    out_ = out;
+    lastDist_ = lastDist;
     return v;
   }
 
   uint32_t ParseOptimal(uint32_t v, uint32_t stop) {
     while (v < stop) {
       const uint32_t count = std::min(kBlock, stop - v);
-      // Longest match at every position of the block (none at skipped ones).
-      for (uint32_t i = 0; i < count;) {
-        const Match m = Find(v + i);
-        lens_[i] = static_cast<uint8_t>(m.len);
-        dists_[i] = static_cast<uint16_t>(m.dist);
-        ++i;
-        if (m.len != 0) {
-          misses_ = 0;
-          continue;
-        }
-        for (uint32_t skip = std::min(SkipAfterMiss(), count - i); skip != 0; --skip) {
-          lens_[i++] = 0;
-        }
+      if (tree_) {
+        FindAllTree(v, count);
+      } else {
+        FindAllChain(v, count);
       }
-      // Cheapest parse from each position to the block end; ties go to the longer reference.
-      costs_[count] = 0;
-      for (uint32_t i = count; i-- != 0;) {
-        uint32_t best = costs_[i + 1] + kLiteralCost;
-        uint32_t take = 1;
-        const uint32_t maxLen = std::min<uint32_t>(lens_[i], count - i);
-        for (uint32_t len = maxLen; len >= kMinMatch; --len) {
-          const uint32_t cost = costs_[i + len] + kReferenceCost;
-          if (cost < best) {
-            best = cost;
-            take = len;
+      // Cheapest parse from each position to the block end. With exact matches (tree) every
+      // length is tried; the chain levels try the two longest only, as shorter ones almost never
+      // pay. Ties go to the reference: fewer items expand faster.
+      const uint32_t* const found = found_.data();
+      uint32_t* const costs = costs_.data();
+      uint8_t* const choice = choice_.data();
+      costs[count] = 0;
+      uint32_t next = 0;  // costs[i + 1], kept out of memory: this loop is one long dependency
+      if (tree_) {
+        for (uint32_t i = count; i-- != 0;) {
+          uint32_t best = next + kLiteralCost;
+          uint32_t take = 1;
+          const uint32_t longest = std::min(found[i] & 0xFFu, count - i);
+          for (uint32_t len = longest; len >= kMinMatch; --len) {
+            const uint32_t cost = costs[i + len] + kReferenceCost;
+            if (cost <= best) {
+              best = cost;
+              take = len;
+            }
           }
+          costs[i] = next = best;
+          choice[i] = static_cast<uint8_t>(take);
         }
-        costs_[i] = best;
-        choice_[i] = static_cast<uint8_t>(take);
+      } else {
+        for (uint32_t i = count; i-- != 0;) {
+          // Without a match both candidates point at i + 1 and cost more than the literal.
+          const uint32_t longest = std::min(found[i] & 0xFFu, count - i);
+          const bool has = longest >= kMinMatch;
+          const uint32_t len1 = has ? longest : 1;
+          const uint32_t len2 = has && longest > kMinMatch ? longest - 1 : len1;
+          const uint32_t cost1 = (len1 == 1 ? next : costs[i + len1]) + kReferenceCost;
+          const uint32_t cost2 = (len2 == 1 ? next : costs[i + len2]) + kReferenceCost;
+          uint32_t best = next + kLiteralCost;
+          uint32_t take = 1;
+          take = cost2 <= best ? len2 : take;
+          best = cost2 <= best ? cost2 : best;
+          take = cost1 <= best ? len1 : take;
+          best = cost1 <= best ? cost1 : best;
+          costs[i] = next = best;
+          choice[i] = static_cast<uint8_t>(take);
+        }
       }
+      const uint8_t* const data = At(v);
       for (uint32_t i = 0; i < count;) {
-        const uint32_t take = choice_[i];
+        const uint32_t take = choice[i];
         if (take == 1) {
-          out_.Literal(*At(v + i));
+          out_.Literal(data[i]);
         } else {
-          out_.Reference(v + i, dists_[i], take);
+          out_.Reference(v + i, found[i] >> 8, take);
         }
         i += take;
       }
@@ -462,9 +615,10 @@ class Encoder {
   std::unique_ptr<HashChain> chain_;
   std::unique_ptr<BinaryTree> tree_;
   uint32_t misses_ = 0;
+  uint32_t insertedTo_ = kVBase;
+  uint32_t lastDist_ = 0;
 
-  std::vector<uint8_t> lens_;
-  std::vector<uint16_t> dists_;
+  std::vector<uint32_t> found_;
   std::vector<uint32_t> costs_;
   std::vector<uint8_t> choice_;
 };
