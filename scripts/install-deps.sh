@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make g++ pkg-config
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth imagemagick
+  wine wine64 xvfb xauth x11-utils imagemagick
   googletest libgtest-dev libbenchmark-dev zlib1g-dev
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev llvm
