@@ -3,6 +3,10 @@
 #include <array>
 
 #include "app.h"
+#include "folder_picker.h"
+#include "pack_request.h"
+#include "support/intr.h"
+#include "support/text.h"
 
 namespace tavrin {
 namespace {
@@ -11,6 +15,8 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 constexpr DWORD kFormExStyle = 0;
 constexpr int kClientWidthTwips = 6708;
 constexpr int kClientHeightTwips = 1704;
+// Command mode starts after the first activation has been handled, not inside it.
+constexpr UINT kRunCommandMode = WM_APP + 1;
 
 struct ControlSpec {
     int id;
@@ -33,6 +39,12 @@ constexpr std::array<ControlSpec, 6> kControls{{
     {kIdLabel2, L"Static", L"要打包的目录:", kLabel, 0, {120, 120, 1215, 255}},
     {kIdLabel1, L"Static", L"用鼠标右键打包完全支持Unicode哦!", kLabel, 0, {120, 480, 1572, 612}},
 }};
+
+std::wstring ControlText(HWND control) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
 
 }  // namespace
 
@@ -106,15 +118,93 @@ LRESULT FmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Layout(dpi);
             return 0;
         }
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) OnActivate();
+            break;
+        case kRunCommandMode:
+            RunCommandMode();
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdCmdOpen) CmdOpenClick();
+            if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdCmdPak) CmdPakClick();
+            return 0;
+        case WM_SETCURSOR:
+            if (busy_) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_DESTROY:
-            PostQuitMessage(0);
+            PostQuitMessage(exitCode_);
             return 0;
         default:
-            return DefWindowProcW(hwnd_, message, wParam, lParam);
+            break;
     }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void FmMain::OnActivate() {
+    // Three tokens or more: pack what the command line says, once (a message box during the
+    // run activates the window again).
+    if (ArgCount() <= 2 || commandModeStarted_) return;
+    commandModeStarted_ = true;
+    PostMessageW(hwnd_, kRunCommandMode, 0, 0);
+}
+
+void FmMain::RunCommandMode() {
+    PackSwitches switches = ParseSwitches(ToU16(Arg(1)));
+    const std::wstring folder = Arg(2);
+    bool ok = true;
+    if (switches.archive) ok = Pack(folder, L"pak", switches.method);
+    if (ok && switches.descriptor) ok = Pack(folder, L"tvn", switches.method);
+    exitCode_ = ok ? 0 : 1;
+    DestroyWindow(hwnd_);
+}
+
+bool FmMain::Pack(const std::wstring& folder, const wchar_t* pakExt, int32_t method) {
+    PackResult result = EncodePak(folder, pakExt, method, *this);
+    if (result.outcome == PackOutcome::kFailed || result.outcome == PackOutcome::kRefused) {
+        SetBusy(false);
+        ShowMessage(result.message, kMsgCritical);
+        return false;
+    }
+    return true;
+}
+
+void FmMain::CmdOpenClick() {
+    std::wstring start = App().AppFolder;
+    if (start.size() > 3 && start.back() == L'\\') start.pop_back();
+    std::wstring chosen = BrowseForFolder(hwnd_, start);
+    if (!chosen.empty()) SetDlgItemTextW(hwnd_, kIdTxInDir, chosen.c_str());
+}
+
+void FmMain::CmdPakClick() {
+    HWND cmdPak = GetDlgItem(hwnd_, kIdCmdPak);
+    HWND txInDir = GetDlgItem(hwnd_, kIdTxInDir);
+    SetBusy(true);
+    EnableWindow(cmdPak, FALSE);
+    if (Pack(ControlText(txInDir), L"pak", kMethodLzss) && Pack(ControlText(txInDir), L"tvn", kMethodLzss))
+        ShowMessage(L"打包完成!", kMsgOk);
+    EnableWindow(cmdPak, TRUE);
+    SetBusy(false);
+}
+
+bool FmMain::ConfirmOverwrite(const std::wstring& question) {
+    return ShowMessage(question, kMsgYesNoQuestionDefaultNo) != kAnswerNo;
+}
+
+void FmMain::ShowStatus(const std::wstring& line) {
+    HWND status = GetDlgItem(hwnd_, kIdLbStatus);
+    SetWindowTextW(status, line.c_str());
+    UpdateWindow(status);
+}
+
+void FmMain::SetBusy(bool busy) {
+    busy_ = busy;
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 }  // namespace tavrin
