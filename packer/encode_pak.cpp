@@ -95,8 +95,16 @@ public:
 
     const std::wstring& Output() const { return output_; }
 
+    // A read-only archive is the user's way of keeping it: never replace one.
+    void EnsureReplaceable() const {
+        DWORD attributes = GetFileAttributesW(output_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+            Fail(output_, L"无法替换文件: " + NumberedError::ErrorDescription(MapSystemError(ERROR_ACCESS_DENIED)));
+    }
+
     // Builds into the work file and replaces the output only once the work file is complete.
     void Build(const FolderLister& lister, PackResult& result) {
+        EnsureReplaceable();
         KillIfPresent(temporary_);
         KillIfPresent(work_);
         Open(data_, work_);
@@ -224,6 +232,7 @@ private:
         } catch (const NumberedError& e) {
             Fail(work_, L"无法写入文件: " + e.Description());
         }
+        EnsureReplaceable();
         if (!MoveFileExW(work_.c_str(), output_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             Fail(output_, L"无法替换文件: " +
                               NumberedError::ErrorDescription(MapSystemError(static_cast<int32_t>(GetLastError()))));

@@ -1,0 +1,221 @@
+// The real tunebale.exe packing real folders: the Pack button with its questions and completion
+// message, command mode with its switch letters, Unicode folder names, and failures.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "genpak_commands.h"
+#include "temp_folder.h"
+#include "window_driver.h"
+
+namespace tavrin::testing {
+namespace {
+
+constexpr DWORD kTimeoutMs = 60000;
+using Bytes = std::vector<uint8_t>;
+
+std::wstring Tunebale() { return L"\"" + ProgramFolder() + L"tunebale.exe\""; }
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+Bytes Chart() {
+    std::string s;
+    for (int i = 0; i < 400; ++i) s += "<Note Time=\"" + std::to_string(i * 240) + "\" Lane=\"" + std::to_string(i % 6) + "\"/>\r\n";
+    return Text(s);
+}
+
+// genpak verify, then extract and compare every extracted file with its source.
+void ExpectArchiveHolds(const std::wstring& archive, const std::wstring& songFolder,
+                        const std::vector<std::wstring>& members) {
+    std::ostringstream out, err;
+    EXPECT_EQ(tvapi::genpaktool::Run({L"verify", archive}, out, err), 0) << out.str() << err.str();
+    TempFolder extracted;
+    std::ostringstream out2, err2;
+    ASSERT_EQ(tvapi::genpaktool::Run({L"extract", archive, extracted.Path()}, out2, err2), 0) << err2.str();
+    std::wstring base = songFolder.substr(songFolder.rfind(L'\\') + 1);
+    for (const std::wstring& member : members)
+        EXPECT_EQ(ReadBytes(extracted / (base + L"\\" + member)), ReadBytes(songFolder + L"\\" + member))
+            << std::string(member.begin(), member.end());
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class SongFolder {
+public:
+    explicit SongFolder(const std::wstring& name) : path_(root_ / name) {
+        CreateDirectoryW(path_.c_str(), nullptr);
+        CreateDirectoryW((path_ + L"\\keys").c_str(), nullptr);
+        WriteBytes(path_ + L"\\song.ogg", Bytes(3000, 0x5A));
+        WriteBytes(path_ + L"\\keys\\kick.wav", Text("RIFF kick"));
+        WriteBytes(path_ + L"\\chart.xml", Chart());
+        WriteBytes(path_ + L"\\cover.png", Text("\x89PNG image"));
+    }
+    const std::wstring& Path() const { return path_; }
+    std::wstring Pak() const { return path_ + L".pak"; }
+    std::wstring Tvn() const { return path_ + L".tvn"; }
+    std::vector<std::wstring> Audio() const { return {L"song.ogg", L"keys\\kick.wav"}; }
+    std::vector<std::wstring> Others() const { return {L"chart.xml", L"cover.png"}; }
+
+private:
+    TempFolder root_;
+    std::wstring path_;
+};
+
+DWORD RunCommand(const std::wstring& switches, const std::wstring& folder) {
+    RunningProgram program(Tunebale() + L" " + switches + L" \"" + folder + L"\"");
+    std::optional<DWORD> code = program.WaitForExit(kTimeoutMs);
+    EXPECT_TRUE(code.has_value()) << "tunebale did not end by itself";
+    return code.value_or(99);
+}
+
+TEST(CommandMode, CprPacksBothOutputsSilentlyAndExits) {
+    SongFolder song(L"My Song 1");
+    EXPECT_EQ(RunCommand(L"-cpr", song.Path()), 0u);
+    ExpectArchiveHolds(song.Pak(), song.Path(), song.Audio());
+    ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
+    EXPECT_FALSE(Exists(song.Path() + L".tmp"));
+}
+
+TEST(CommandMode, SwitchLettersChooseTheOutputs) {
+    struct Case {
+        const wchar_t* switches;
+        bool pak, tvn;
+    };
+    for (const Case& c : {Case{L"-cp", true, false}, Case{L"-cr", false, true}, Case{L"/rpc", true, true},
+                          Case{L"-CPR", false, false}, Case{L"-pr", false, false}}) {
+        SongFolder song(L"Song");
+        EXPECT_EQ(RunCommand(c.switches, song.Path()), 0u);
+        EXPECT_EQ(Exists(song.Pak()), c.pak) << std::wstring(c.switches).size();
+        EXPECT_EQ(Exists(song.Tvn()), c.tvn);
+    }
+}
+
+TEST(CommandMode, XSwitchStoresShrinkingFilesWithTheXorMethod) {
+    SongFolder song(L"Xor Song");
+    EXPECT_EQ(RunCommand(L"-cprx", song.Path()), 0u);
+    ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
+    std::ostringstream out, err;
+    tvapi::genpaktool::Run({L"list", song.Tvn()}, out, err);
+    EXPECT_NE(out.str().find(" lzss-xor "), std::string::npos) << out.str();
+}
+
+TEST(CommandMode, UnicodeFolderNamesWithSpacesPack) {
+    for (const wchar_t* name : {L"歌曲 一", L"日本語の曲", L"한국어 노래", L"🎵 Emoji Song"}) {
+        SongFolder song(name);
+        EXPECT_EQ(RunCommand(L"-cpr", song.Path()), 0u);
+        ExpectArchiveHolds(song.Pak(), song.Path(), song.Audio());
+        ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
+    }
+}
+
+TEST(CommandMode, FailureIsReportedAndEndsWithNonZeroCode) {
+    SongFolder song(L"Locked Song");
+    WriteBytes(song.Pak(), Text("OLD"));
+    HANDLE writer = CreateFileW((song.Path() + L"\\keys\\kick.wav").c_str(), GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    RunningProgram program(Tunebale() + L" -cpr \"" + song.Path() + L"\"");
+    auto question = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text, L"文件 " + song.Pak() + L" 已存在,是否覆盖?");
+    EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
+    PressButton(question->hwnd, IDYES);
+    Sleep(200);
+    auto failure = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->text.find(L"kick.wav"), std::wstring::npos);
+    EXPECT_EQ(failure->caption, L"Tavrin歌曲打包器");
+    PressButton(failure->hwnd, IDOK);
+    EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
+    CloseHandle(writer);
+    EXPECT_EQ(ReadBytes(song.Pak()), Text("OLD"));
+    EXPECT_FALSE(Exists(song.Tvn()));  // the run stopped at the first failure
+    EXPECT_FALSE(Exists(song.Path() + L".tmp"));
+}
+
+TEST(CommandMode, MissingFolderIsRefusedWithAMessage) {
+    TempFolder root;
+    RunningProgram program(Tunebale() + L" -cpr \"" + (root / L"nothing here") + L"\"");
+    auto box = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
+    ASSERT_TRUE(box);
+    EXPECT_NE(box->text.find(L"nothing here"), std::wstring::npos);
+    PressButton(box->hwnd, IDOK);
+    EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
+    EXPECT_FALSE(Exists(root / L"nothing here.pak"));
+}
+
+class PackButton : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program_ = std::make_unique<RunningProgram>(Tunebale());
+        window_ = WaitForTopWindow(program_->ProcessId(), L"TavrinTunebaleMain", kTimeoutMs);
+        ASSERT_NE(window_, nullptr);
+        txInDir_ = GetDlgItem(window_, 101);
+        cmdPak_ = GetDlgItem(window_, 103);
+    }
+    void TearDown() override {
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        program_->WaitForExit(kTimeoutMs);
+    }
+    void Press(const std::wstring& folder) {
+        SendMessageTimeoutW(txInDir_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+        ClickButton(cmdPak_);
+    }
+    MessageBoxInfo NextBox() {
+        Sleep(100);  // let the previous box go
+        auto box = WaitForMessageBox(program_->ProcessId(), kTimeoutMs);
+        if (!box) throw std::runtime_error("no message box");
+        return *box;
+    }
+    std::unique_ptr<RunningProgram> program_;
+    HWND window_ = nullptr, txInDir_ = nullptr, cmdPak_ = nullptr;
+};
+
+TEST_F(PackButton, PacksBothOutputsAndReportsCompletion) {
+    SongFolder song(L"Button Song");
+    Press(song.Path());
+    MessageBoxInfo done = NextBox();
+    EXPECT_EQ(done.text, L"打包完成!");
+    EXPECT_EQ(done.caption, L"Tavrin歌曲打包器");
+    EXPECT_EQ(done.buttons, (std::vector<int>{IDOK}));
+    PressButton(done.hwnd, IDOK);
+    ExpectArchiveHolds(song.Pak(), song.Path(), song.Audio());
+    ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
+    EXPECT_NE(WindowText(GetDlgItem(window_, 104)).find(L"Button Song/"), std::wstring::npos);
+}
+
+TEST_F(PackButton, NoKeepsOneOutputYesReplacesTheOtherAndTheButtonWaits) {
+    SongFolder song(L"Asked Song");
+    WriteBytes(song.Pak(), Text("OLD PAK"));
+    WriteBytes(song.Tvn(), Text("OLD TVN"));
+    Press(song.Path());
+    MessageBoxInfo first = NextBox();
+    EXPECT_EQ(first.text, L"文件 " + song.Pak() + L" 已存在,是否覆盖?");
+    EXPECT_FALSE(IsWindowEnabled(cmdPak_));  // disabled for the whole run, questions included
+    PressButton(first.hwnd, IDNO);
+    MessageBoxInfo second = NextBox();
+    EXPECT_EQ(second.text, L"文件 " + song.Tvn() + L" 已存在,是否覆盖?");
+    PressButton(second.hwnd, IDYES);
+    MessageBoxInfo done = NextBox();
+    EXPECT_EQ(done.text, L"打包完成!");
+    PressButton(done.hwnd, IDOK);
+    Sleep(200);
+    EXPECT_TRUE(IsWindowEnabled(cmdPak_));
+    EXPECT_EQ(ReadBytes(song.Pak()), Text("OLD PAK"));
+    ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
+}
+
+TEST_F(PackButton, EmptyFolderBoxIsRefusedWithoutCompletionMessage) {
+    Press(L"");
+    MessageBoxInfo box = NextBox();
+    EXPECT_NE(box.text, L"打包完成!");
+    PressButton(box.hwnd, IDOK);
+    Sleep(200);
+    EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value());
+    EXPECT_TRUE(IsWindowEnabled(cmdPak_));
+}
+
+}  // namespace
+}  // namespace tavrin::testing
