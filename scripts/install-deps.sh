@@ -11,6 +11,7 @@ packages=(
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev llvm
   python3
+  sox hyperfine
 )
 
 missing=()
