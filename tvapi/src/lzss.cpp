@@ -100,8 +100,11 @@ bool ExpandImpl(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) 
   size_t op = 0;
 
   // Fast loop: a whole group's input and output (eight 18-byte references, plus the last copy's
-  // overshoot) fit, so items need no bounds checks and copies may move whole words.
-  constexpr size_t kFastIn = kMaxGroupBytes + 8;
+  // overshoot) fit, so items need no bounds checks and copies may move whole words. An item is
+  // decoded without branching on its kind, which text makes unpredictable: a literal is a
+  // one-byte "copy" from the stream, a reference one from the output. Only references that reach
+  // into the initial spaces or overlap within a word take the byte-wise path.
+  constexpr size_t kFastIn = kMaxGroupBytes + 24;
   constexpr size_t kFastOut = 8 * kMaxMatch + 24;
   if (inSize >= kFastIn && outSize >= kFastOut) {
     const size_t inLimit = inSize - kFastIn;
@@ -122,27 +125,28 @@ bool ExpandImpl(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) 
         continue;
       }
       for (int item = 0; item < 8; ++item, flags >>= 1) {
-        if (flags & 1) {
-          out[op++] = static_cast<uint8_t>(byteAt(ip++));
-          continue;
-        }
+        const bool literal = (flags & 1) != 0;
         const uint32_t b0 = byteAt(ip);
         const uint32_t b1 = byteAt(ip + 1);
-        ip += 2;
         const uint32_t ringPos = b0 | ((b1 & 0xF0u) << 4);
         const size_t len = (b1 & 0x0Fu) + kMinMatch;
         const size_t dist = Distance(op, ringPos);
-        if (dist >= 8 && dist <= op) {
-          // Each word is read from bytes at least 8 back, so already final.
-          uint8_t* to = out + op;
-          const uint8_t* from = to - dist;
-          Copy8(to, from);
-          Copy8(to + 8, from + 8);
-          Copy8(to + 16, from + 16);
-        } else {
+        if (!literal & ((dist < 8) | (dist > op))) {
           CopyReferenceSlow(out, op, dist, len);
+          ip += 2;
+          op += len;
+          continue;
         }
-        op += len;
+        uint8_t* to = out + op;
+        const uint8_t* from = literal ? in + ip : to - dist;
+        Copy8(to, from);
+        Copy8(to + 8, from + 8);
+        Copy8(to + 16, from + 16);
+        if constexpr (kXor) {
+          if (literal) *to = static_cast<uint8_t>(b0);
+        }
+        ip += literal ? 1 : 2;
+        op += literal ? 1 : len;
       }
     }
   }

@@ -30,6 +30,10 @@ constexpr uint32_t kReserve = 64;          // lookahead kept past the last posit
 constexpr uint32_t kPadding = 32;          // zero bytes after the data, for word loads
 constexpr uint32_t kWindowSize = kHistory + kChunk + kPadding;
 constexpr uint32_t kBlock = 4096;          // positions per optimal-parse block
+// While skipping faster than this, the last reference's distance is not probed: in coded audio
+// it finds frame headers, and each such match would slow the skip down again.
+constexpr uint32_t kRepProbeMaxSkip = 8;
+constexpr uint32_t kSkipGrace = 128;       // misses before the step starts to grow
 
 constexpr uint32_t kLiteralCost = 9;
 constexpr uint32_t kReferenceCost = 17;
@@ -53,10 +57,10 @@ constexpr std::array<LevelParams, 10> kLevels = {{
     {Parser::kLazy, 24, 6, 10},          // 2
     {Parser::kLazy, 32, 6, 12},          // 3
     {Parser::kLazy, 64, 6, 12},          // 4
-    {Parser::kOptimalChain, 8, 7, 0},    // 5
-    {Parser::kOptimalChain, 16, 7, 0},   // 6
-    {Parser::kOptimalChain, 32, 7, 0},   // 7
-    {Parser::kOptimalChain, 64, 7, 0},   // 8
+    {Parser::kOptimalChain, 16, 7, 0},   // 5
+    {Parser::kOptimalChain, 32, 7, 0},   // 6
+    {Parser::kOptimalChain, 64, 7, 0},   // 7
+    {Parser::kOptimalChain, 128, 7, 0},  // 8
     {Parser::kOptimalTree, 256, 8, 0},   // 9
 }};
 
@@ -427,10 +431,9 @@ class Encoder {
       }
       found[i++] = 0;
       repDist = 0;
-      if (skipShift != 0) {
-        for (uint32_t skip = std::min(++misses >> skipShift, count - i); skip != 0; --skip) {
-          found[i++] = 0;
-        }
+      if (skipShift != 0 && ++misses > kSkipGrace) {
+        const uint32_t step = (misses - kSkipGrace) >> skipShift;
+        for (uint32_t skip = std::min(step, count - i); skip != 0; --skip) found[i++] = 0;
       }
     }
     misses_ = misses;
@@ -453,7 +456,8 @@ class Encoder {
   // After a miss: how many further positions to pass over unsearched.
   uint32_t SkipAfterMiss() {
     if (skipShift_ == 0) return 0;
-    return ++misses_ >> skipShift_;
+    ++misses_;
+    return misses_ > kSkipGrace ? (misses_ - kSkipGrace) >> skipShift_ : 0;
   }
 
   // Inserts every position up to and including v not inserted yet (chain levels).
@@ -502,16 +506,13 @@ class Encoder {
     while (v < stop) {
       if (out.Size() >= limit_) break;
       if (m.len == 0) {
-        out.Literal(*At(v));
-        ++v;
-        const uint32_t skip = std::min(SkipAfterMiss(), stop - v);
-        if (skip != 0) {
-          out.Literals(At(v), skip);
-          v += skip;
-          insertedTo_ = std::max(insertedTo_, v);
-        }
+        // The miss and the positions the skip passes over go out as literals together.
+        const uint32_t skip = std::min(SkipAfterMiss(), stop - v - 1);
+        out.Literals(At(v), 1 + skip);
+        v += 1 + skip;
+        insertedTo_ = std::max(insertedTo_, v);
         InsertUpTo(v);
-        m = SearchAt(v, lastDist);
+        m = SearchAt(v, skip <= kRepProbeMaxSkip ? lastDist : 0);
         continue;
       }
       misses_ = 0;
