@@ -49,7 +49,7 @@ Status ParseInto(Source& source, Directory& dir) {
 
   uint8_t trailer[kTrailerSize];
   if (!source.ReadAt(size - kTrailerSize, trailer, kTrailerSize)) return Status::kReadError;
-  if (trailer[8] != kEndTag) return Status::kEndTag;
+  if (trailer[8] != kEndTagByte) return Status::kEndTag;
   const uint32_t dirOffset = Le32(trailer);
   const uint32_t count = Le32(trailer + 4);
   const uint64_t dirEnd = size - kTrailerSize;
@@ -65,7 +65,7 @@ Status ParseInto(Source& source, Directory& dir) {
   // Marker and directory in one read; its size is bounded by the archive's.
   std::vector<uint8_t> bytes(static_cast<size_t>(kMarkerSize + space));
   if (!source.ReadAt(dirOffset - kMarkerSize, bytes.data(), bytes.size())) return Status::kReadError;
-  if (std::memcmp(bytes.data(), kMarker, 6) != 0) return Status::kMarker;
+  if (std::memcmp(bytes.data(), kMarkerText, 6) != 0) return Status::kMarker;
   dir.writerBytes[0] = bytes[6];
   dir.writerBytes[1] = bytes[7];
 
