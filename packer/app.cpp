@@ -6,6 +6,7 @@
 #include "support/intr.h"
 #include "support/numbered_error.h"
 #include "support/text.h"
+#include "version_info.h"
 
 namespace tavrin {
 namespace {
@@ -42,6 +43,7 @@ void InitAppEnvironment() {
     wchar_t path[1024] = {};
     GetModuleFileNameW(nullptr, path, 1024);
     InitAppEnvironmentFrom(TrimAtNul(std::wstring_view(path, 1024)), StringFromPtr(GetCommandLineW()));
+    LoadAppVersion(g_app.AppExePath);
 }
 
 int32_t ArgCount() { return static_cast<int32_t>(g_app.AppArgs.size()); }
