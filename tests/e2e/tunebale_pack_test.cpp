@@ -217,5 +217,23 @@ TEST_F(PackButton, EmptyFolderBoxIsRefusedWithoutCompletionMessage) {
     EXPECT_TRUE(IsWindowEnabled(cmdPak_));
 }
 
+TEST_F(PackButton, BrowseOpensOnTheProgramsFolderAndCancelKeepsTheBox) {
+    SendMessageTimeoutW(txInDir_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"), SMTO_ABORTIFHUNG, 5000, nullptr);
+    ClickButton(GetDlgItem(window_, 102));
+    MessageBoxInfo picker = NextBox();
+    PressButton(picker.hwnd, IDCANCEL);
+    Sleep(200);
+    EXPECT_EQ(WindowText(txInDir_), L"typed");
+
+    ClickButton(GetDlgItem(window_, 102));
+    picker = NextBox();
+    PressButton(picker.hwnd, IDOK);  // the preselected folder: the program's own
+    Sleep(200);
+    std::wstring folder = ProgramFolder();
+    folder.pop_back();
+    EXPECT_EQ(_wcsicmp(WindowText(txInDir_).c_str(), folder.c_str()), 0)
+        << std::string(folder.begin(), folder.end());
+}
+
 }  // namespace
 }  // namespace tavrin::testing
