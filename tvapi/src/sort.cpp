@@ -8,10 +8,13 @@ namespace {
 // Ranges this short are finished by insertion sort.
 constexpr size_t kInsertionThreshold = 12;
 
+// kWidth is the element width when it is known at compile time (the common 4 and 8 bytes, swapped
+// as one word), or 0 for any width, swapped in chunks.
+template <size_t kWidth>
 class Sorter {
  public:
   Sorter(unsigned char* base, size_t width, Compare compare)
-      : base_(base), width_(width), compare_(compare) {}
+      : base_(base), width_(kWidth != 0 ? kWidth : width), compare_(compare) {}
 
   void Run(size_t count) {
     size_t depthLimit = 0;
@@ -27,6 +30,13 @@ class Sorter {
     if (a == b) return;
     unsigned char* p = At(a);
     unsigned char* q = At(b);
+    if constexpr (kWidth != 0) {
+      unsigned char t[kWidth];
+      std::memcpy(t, p, kWidth);
+      std::memcpy(p, q, kWidth);
+      std::memcpy(q, t, kWidth);
+      return;
+    }
     unsigned char chunk[64];
     for (size_t left = width_; left > 0;) {
       const size_t n = left < sizeof chunk ? left : sizeof chunk;
@@ -120,7 +130,12 @@ class Sorter {
 
 void Sort(void* first, size_t count, size_t width, Compare compare) {
   if (first == nullptr || compare == nullptr || count <= 1 || width == 0) return;
-  Sorter(static_cast<unsigned char*>(first), width, compare).Run(count);
+  auto* base = static_cast<unsigned char*>(first);
+  switch (width) {
+    case 4: Sorter<4>(base, width, compare).Run(count); break;
+    case 8: Sorter<8>(base, width, compare).Run(count); break;
+    default: Sorter<0>(base, width, compare).Run(count); break;
+  }
 }
 
 }  // namespace tvapi::sort

@@ -117,7 +117,7 @@ void ExpectSortedLikeStdSort(const Array& before, const Array& after) {
 TEST(QuickSort, MatchesStdSortForEveryPatternAndWidth) {
   const uint32_t seed = 12345;
   SCOPED_TRACE("seed " + std::to_string(seed));
-  for (const size_t width : {1, 4, 12, 33}) {
+  for (const size_t width : {1, 4, 8, 12, 33}) {
     for (const Pattern p : {Pattern::kRandom, Pattern::kSorted, Pattern::kReversed, Pattern::kAllEqual,
                             Pattern::kOrganPipe, Pattern::kFewDistinct, Pattern::kMedianOfThreeKiller}) {
       for (const size_t n : {2, 3, 5, 13, 64, 1000, 4099}) {
