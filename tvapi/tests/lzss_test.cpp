@@ -34,6 +34,8 @@ struct ReferenceResult {
   Bytes data;
   size_t references = 0;
   size_t referencesIntoInitialSpaces = 0;  // references that read a never-written ring slot
+  size_t longestDistance = 0;              // 1..4096
+  bool readUnwrittenHighSlot = false;      // a slot in 4078..4095 before it was written
 };
 
 std::optional<ReferenceResult> ReferenceExpand(const Bytes& stream, size_t size, bool withXor) {
@@ -67,10 +69,14 @@ std::optional<ReferenceResult> ReferenceExpand(const Bytes& stream, size_t size,
         ip += 2;
         if (result.data.size() + len > size) return std::nullopt;
         ++result.references;
+        const size_t distance = (r + 4096 - pos - 1) % 4096 + 1;
+        result.longestDistance = std::max(result.longestDistance, distance);
         bool intoSpaces = false;
         for (size_t k = 0; k < len; ++k) {
           const size_t from = (pos + k) % 4096;
           intoSpaces = intoSpaces || !written[from];
+          result.readUnwrittenHighSlot =
+              result.readUnwrittenHighSlot || (!written[from] && from >= 4096 - 18);
           put(ring[from]);
         }
         if (intoSpaces) ++result.referencesIntoInitialSpaces;
@@ -235,6 +241,40 @@ TEST(LzssRoundTrip, DataStartingWithSpacesIsCodedAsReferencesIntoTheInitialRing)
     EXPECT_GE(reference->referencesIntoInitialSpaces, 1u);
     // 40 spaces take three references at most, not 40 literals.
     EXPECT_LT(stream.size(), text.size() + text.size() / 8 + 10);
+  }
+}
+
+TEST(LzssRoundTrip, EncoderStaysWithinTheFirst4078RingSlots) {
+  // Decoders that clear only 4078 ring bytes to spaces must read our streams the same way.
+  Bytes spacesFirst(30, ' ');
+  const Bytes text = TextLike(20000, 12);
+  spacesFirst.insert(spacesFirst.end(), text.begin(), text.end());
+  Bytes periodic;
+  for (int i = 0; i < 30000; ++i) periodic.push_back(static_cast<uint8_t>((i * 7) % 4093));
+  for (const Bytes* data : {&spacesFirst, &periodic}) {
+    for (int32_t level : kLevels) {
+      SCOPED_TRACE("level " + std::to_string(level));
+      const auto reference = ReferenceExpand(CompressFull(*data, level, false), data->size(), false);
+      ASSERT_TRUE(reference.has_value());
+      EXPECT_LE(reference->longestDistance, 4078u);
+      EXPECT_FALSE(reference->readUnwrittenHighSlot);
+    }
+  }
+}
+
+TEST(LzssRoundTrip, CompressionResumesAfterALongIncompressibleStretch) {
+  // The skip-ahead is at full speed after 300 KB of noise; the text after it must still shrink
+  // about as well as on its own.
+  const Bytes noise = RandomBytes(300000, 13);
+  const Bytes text = TextLike(100000, 14);
+  Bytes both = noise;
+  both.insert(both.end(), text.begin(), text.end());
+  for (int32_t level : {1, 5, 9}) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    const size_t alone = CompressFull(noise, level, false).size() + CompressFull(text, level, false).size();
+    const Bytes stream = CompressFull(both, level, false);
+    ASSERT_EQ(ExpandTo(stream, both.size(), false), both);
+    EXPECT_LT(stream.size(), alone + 4096);
   }
 }
 
