@@ -7,7 +7,7 @@
 #include <string>
 
 #include "encode_pak.h"
-#include "support/window_layout.h"
+#include "support/form_window.h"
 
 namespace tavrin {
 
@@ -21,27 +21,18 @@ enum FmMainControl : int {
     kIdLabel1 = 106,
 };
 
-inline constexpr wchar_t kFmMainClass[] = L"TavrinTunebaleMain";
-
-class FmMain final : public PackUi {
+class FmMain final : public FormWindow, public PackUi {
 public:
     // Loads the window (filling the application environment first) without showing it.
     bool Load(HINSTANCE instance);
-    void Show(int showCommand);
-    HWND Hwnd() const { return hwnd_; }
 
     // PackUi
     bool ConfirmOverwrite(const std::wstring& question) override;
     void ShowStatus(const std::wstring& line) override;
-    void SetBusy(bool busy) override;
+    void SetBusy(bool busy) override { SetBusyPointer(busy); }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
-    void Layout(UINT dpi);
-    void OnDpiChanged(UINT dpi, const RECT& suggested);
-
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnActivate();
     void RunCommandMode();
     void CmdOpenClick();
@@ -49,11 +40,7 @@ private:
     // Runs one pack; false when it failed or was refused (the user has been told why).
     bool Pack(const std::wstring& folder, const wchar_t* pakExt, int32_t method);
 
-    HWND hwnd_ = nullptr;
-    MessageFont font_;
-    bool busy_ = false;
     bool commandModeStarted_ = false;
-    int exitCode_ = 0;
 };
 
 }  // namespace tavrin
