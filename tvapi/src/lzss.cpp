@@ -131,7 +131,8 @@ bool ExpandImpl(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) 
         const uint32_t ringPos = b0 | ((b1 & 0xF0u) << 4);
         const size_t len = (b1 & 0x0Fu) + kMinMatch;
         const size_t dist = Distance(op, ringPos);
-        if (!literal & ((dist < 8) | (dist > op))) {
+        const bool nearOrInitial = (dist < 8) | (dist > op);
+        if ((!literal) & nearOrInitial) {
           CopyReferenceSlow(out, op, dist, len);
           ip += 2;
           op += len;

@@ -486,7 +486,9 @@ TEST(LzssDecoder, AgreesWithTheReferenceOnArbitraryStreams) {
       const auto mine = ExpandTo(stream, size, withXor);
       const auto reference = ReferenceExpand(stream, size, withXor);
       ASSERT_EQ(mine.has_value(), reference.has_value()) << "size " << size;
-      if (mine) EXPECT_EQ(*mine, reference->data);
+      if (mine) {
+        EXPECT_EQ(*mine, reference->data);
+      }
     }
   }
 }
