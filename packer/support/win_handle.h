@@ -59,9 +59,16 @@ struct GdiObjectTraits {
     static void Close(Value v) noexcept { DeleteObject(v); }
 };
 
+struct RegistryKeyTraits {  // keys opened or created by the program, never the predefined roots
+    using Value = HKEY;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Close(Value v) noexcept { RegCloseKey(v); }
+};
+
 using FileHandle = UniqueOwner<FileHandleTraits>;
 using KernelHandle = UniqueOwner<KernelHandleTraits>;
 using LocalMemory = UniqueOwner<LocalMemoryTraits>;
 using GdiObject = UniqueOwner<GdiObjectTraits>;
+using RegistryKey = UniqueOwner<RegistryKeyTraits>;
 
 }  // namespace tavrin

@@ -93,6 +93,15 @@ std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs
     return std::nullopt;
 }
 
+bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 void PressButton(HWND dialog, int buttonId) {
     HWND button = GetDlgItem(dialog, buttonId);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));

@@ -38,6 +38,8 @@ std::vector<ControlInfo> Controls(HWND parent);
 HWND WaitForTopWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs);
 // A message box (dialog class #32770) of the process or thread, waiting up to timeoutMs.
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs, DWORD threadId = 0);
+// Waits until a window is destroyed or hidden; false when it is still there after timeoutMs.
+bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs);
 // Presses a dialog button as a click would.
 void PressButton(HWND dialog, int buttonId);
 // Clicks a push button of a window.
