@@ -29,7 +29,7 @@ constexpr uint32_t kChunk = 1u << 16;      // new bytes per window fill
 constexpr uint32_t kReserve = 64;          // lookahead kept past the last position parsed
 constexpr uint32_t kPadding = 32;          // zero bytes after the data, for word loads
 constexpr uint32_t kWindowSize = kHistory + kChunk + kPadding;
-constexpr uint32_t kBlock = 4096;          // positions per optimal-parse block
+constexpr uint32_t kBlock = 16384;         // positions per optimal-parse block
 // While skipping faster than this, the last reference's distance is not probed: in coded audio
 // it finds frame headers, and each such match would slow the skip down again.
 constexpr uint32_t kRepProbeMaxSkip = 8;
