@@ -133,7 +133,18 @@ bool ExpandImpl(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) 
         const size_t dist = Distance(op, ringPos);
         const bool nearOrInitial = (dist < 8) | (dist > op);
         if ((!literal) & nearOrInitial) {
-          CopyReferenceSlow(out, op, dist, len);
+          if (dist <= op) {
+            // A period shorter than a word (runs, pixel repeats): each byte comes from the
+            // `dist` bytes before the reference, so no byte waits for the one just stored.
+            uint8_t* to = out + op;
+            const uint8_t* period = to - dist;
+            for (size_t j = 0, k = 0; j < len; ++j) {
+              to[j] = period[k];
+              k = k + 1 == dist ? 0 : k + 1;
+            }
+          } else {
+            CopyReferenceSlow(out, op, dist, len);
+          }
           ip += 2;
           op += len;
           continue;
