@@ -104,7 +104,6 @@ struct Match {
 };
 
 // Head of the newest position for each 3-byte hash, and each position's predecessor.
-// Head of the newest position for each 3-byte hash, and each position's predecessor.
 class HashChain {
  public:
   static constexpr int kHashBits = 13;
@@ -127,15 +126,8 @@ class HashChain {
     slot = static_cast<Slot>(v);
   }
 
-  // Inserts position v (bytes at p) and returns its longest match longer than minLen among up to
-  // depth candidates (len 0 when there is none).
-  Match Find(uint32_t v, const uint8_t* p, uint32_t maxLen, uint32_t depth,
-             uint32_t minLen = kMinMatch - 1) {
-    Insert(v, p);
-    return Search(v, p, maxLen, depth, minLen);
-  }
-
-  // The same for a position inserted earlier (and less than a ring ago).
+  // Longest match longer than minLen among up to depth candidates for position v (bytes at p),
+  // inserted less than a ring ago; len 0 when there is none.
   Match Search(uint32_t v, const uint8_t* p, uint32_t maxLen, uint32_t depth,
                uint32_t minLen) const {
     Slot cand = prev_[v & kRingMask];
@@ -376,13 +368,6 @@ class Encoder {
     }
   }
 
-  Match Find(uint32_t v) {
-    const uint32_t maxLen = MaxLen(v);
-    if (maxLen < kMinMatch) return {};
-    if (tree_) return tree_->Find(v, At(v), maxLen, params_.depth);
-    return chain_->Find(v, At(v), maxLen, params_.depth);
-  }
-
   // Longest match at each of the count positions from v, as len | dist << 8 in found_ (0: none,
   // also at positions the skip-ahead passes over). The distance of the previous position's match
   // is measured first: in runs and repeated lines it often gives the full length at once.
@@ -411,7 +396,7 @@ class Encoder {
       uint32_t bestLen = 0;
       uint32_t bestDist = 0;
       if (repDist != 0) {
-        bestLen = std::min(MatchLength(p - repDist, p, maxLen), maxLen);
+        bestLen = MatchLength(p - repDist, p, maxLen);
         bestDist = repDist;
       }
       for (uint32_t d = depth; d != 0 && bestLen < maxLen; --d) {
@@ -441,7 +426,9 @@ class Encoder {
 
   void FindAllTree(uint32_t v, uint32_t count) {
     for (uint32_t i = 0; i < count;) {
-      const Match m = Find(v + i);
+      const uint32_t maxLen = MaxLen(v + i);
+      const Match m =
+          maxLen < kMinMatch ? Match{} : tree_->Find(v + i, At(v + i), maxLen, params_.depth);
       found_[i++] = m.len | m.dist << 8;
       if (m.len != 0) {
         misses_ = 0;
