@@ -465,8 +465,12 @@ ElementSpan FindElement(std::u16string_view text, std::u16string_view open,
 ElementSpan FindInstruction(std::u16string_view text, std::u16string_view open,
                             int32_t& position) noexcept {
   if (!Acceptable(text)) return {};
-  const Reader reader(text);
-  return reader.FindInstruction(open, position);
+  try {
+    const Reader reader(text);
+    return reader.FindInstruction(open, position);
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 ElementSpan SkipElement(std::u16string_view text, int32_t from, int32_t limit) noexcept {

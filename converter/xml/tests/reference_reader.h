@@ -1,6 +1,6 @@
 // A deliberately naive second reading of the reader's algorithms, to compare the real one with:
 // recursion instead of an explicit stack, no remembered answers, no combined or bounded searches,
-// one separate search per step exactly as the steps say, and failures raised and trapped per
+// one separate search for every step, written out plainly, and failures raised and trapped per
 // operation. It takes exponential time on some inputs, so every call has a step budget; when the
 // budget runs out the answer is "unknown" (std::nullopt) and the caller skips the comparison.
 #ifndef TAVRIN_XML_REFERENCE_READER_H
