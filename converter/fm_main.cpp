@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "conversion.h"
 #include "support/intr.h"
 
 namespace tavrin {
@@ -57,7 +58,25 @@ bool ListsmithMain::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& resu
 }
 
 void ListsmithMain::CmdGenClick() {
-    // The conversion arrives with the music-list reader and descriptor writer.
+    static MusicList musicList;  // the song table, kept for the life of the program
+    SystemGameData game;
+    ConversionOutcome outcome = ConversionOutcome::kDeclined;
+    try {
+        outcome = RunConversion(*this, game, musicList, ProgramFolder(), [this] {
+            // One conversion per start of the program: the button stays disabled.
+            running_ = true;
+            SetBusyPointer(true);
+            EnableWindow(Control(kIdCmdGen), FALSE);
+        });
+    } catch (const ConversionClosed&) {
+        EndProgram(0);  // the run has removed what it had not finished
+        return;
+    }
+    running_ = false;
+    if (outcome == ConversionOutcome::kDeclined) return;
+    SetBusyPointer(false);
+    MessageBeep(MB_OK);
+    if (outcome == ConversionOutcome::kListMissing) EndProgram(1);
 }
 
 void ListsmithMain::SetLine(int id, const std::wstring& text) {

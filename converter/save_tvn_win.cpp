@@ -1,0 +1,271 @@
+// SaveTVN: the descriptor files themselves. Data goes straight into the descriptor while the
+// directory collects in its temporary file; a descriptor that is not completed is removed with
+// its temporary file, so zal_music only ever holds whole descriptors.
+#include <windows.h>
+
+#include <tvapi.h>
+
+#include <limits>
+#include <new>
+
+#include "save_tvn.h"
+#include "support/cfile.h"
+#include "support/fso.h"
+#include "support/intr.h"
+#include "support/numbered_error.h"
+
+namespace tavrin {
+namespace {
+
+constexpr int64_t kMaxContainer = std::numeric_limits<int32_t>::max();
+constexpr uint8_t kWriterBytes[] = {'G', 'E', 'N', 'P', 'A', 'K', 0x00, 0x06};
+constexpr uint8_t kEndTag = 0x12;
+
+// Stops SaveTVN with "未知错误"; the detail goes to the log.
+struct UnexpectedError {
+    std::wstring detail;
+};
+
+[[noreturn]] void Unexpected(std::wstring detail) { throw UnexpectedError{std::move(detail)}; }
+
+std::wstring Line(const wchar_t* label, std::u16string_view value) { return label + UiText(value) + L"\r\n"; }
+
+void KillQuietly(const std::wstring& path) noexcept {
+    try {
+        KillFile(path);
+    } catch (const NumberedError&) {
+        // missing already, or not ours to remove
+    }
+}
+
+// One descriptor and its temporary directory file, from creation to the trailer.
+class DescriptorFile {
+public:
+    DescriptorFile(std::wstring path, std::wstring temporary)
+        : path_(std::move(path)), temporary_(std::move(temporary)) {}
+    DescriptorFile(const DescriptorFile&) = delete;
+    DescriptorFile& operator=(const DescriptorFile&) = delete;
+    ~DescriptorFile() {
+        if (completed_) return;
+        data_.CloseFile();
+        directory_.CloseFile();
+        if (createdData_) KillQuietly(path_);
+        if (createdDirectory_) KillQuietly(temporary_);
+    }
+
+    // Replaces an old descriptor of the folder.
+    void Create() {
+        KillQuietly(path_);
+        KillQuietly(temporary_);
+        Open(data_, path_, createdData_);
+        Open(directory_, temporary_, createdDirectory_);
+    }
+
+    void AddFolder(const std::string& name) {
+        std::vector<uint8_t> record;
+        AppendRecord(record, name, kMethodFolder, 0, 0, 0);
+        Write(directory_, temporary_, record.data(), record.size());
+    }
+
+    // Compressed with the same LZSS stream whatever the data, even when it grows.
+    void AddFile(const std::string& name, const std::vector<uint8_t>& source) {
+        const auto n = static_cast<uint32_t>(source.size());
+        buffer_.resize(PackBufferSize(source.size()));
+        uint32_t packed = 0;
+        if (!LzssCompress2(source.data(), n, buffer_.data(), &packed, TVAPI_LEVEL_DEFAULT) || packed > buffer_.size())
+            Unexpected(L"无法压缩文件 " + Utf16Name(name));
+        if (length_ + packed + sizeof(kWriterBytes) > kMaxContainer)
+            Unexpected(path_ + L" 将超过2 GiB");
+        std::vector<uint8_t> record;
+        AppendRecord(record, name, kMethodLzss, static_cast<int32_t>(length_), static_cast<int32_t>(packed),
+                     static_cast<int32_t>(n));
+        Write(directory_, temporary_, record.data(), record.size());
+        Write(data_, path_, buffer_.data(), packed);
+        length_ += packed;
+    }
+
+    void Complete(int32_t entryCount) {
+        Write(data_, path_, kWriterBytes, sizeof(kWriterBytes));
+        const auto dirOffset = static_cast<int32_t>(length_ + sizeof(kWriterBytes));
+        std::vector<uint8_t> directory;
+        try {
+            directory_.SetPointer(0, CFile::kFromBegin);
+            directory = directory_.ReadAll();
+            directory_.CloseFile();
+            KillFile(temporary_);
+        } catch (const NumberedError& e) {
+            Unexpected(temporary_ + L": " + e.Description());
+        }
+        createdDirectory_ = false;
+        if (dirOffset + static_cast<int64_t>(directory.size()) + 9 > kMaxContainer)
+            Unexpected(path_ + L" 将超过2 GiB");
+        std::vector<uint8_t> trailer;
+        AppendTrailer(trailer, dirOffset, entryCount);
+        Write(data_, path_, directory.data(), directory.size());
+        Write(data_, path_, trailer.data(), trailer.size());
+        data_.CloseFile();
+        completed_ = true;
+    }
+
+private:
+    static void Open(CFile& file, const std::wstring& path, bool& created) {
+        try {
+            file.Create(path, true);
+        } catch (const NumberedError& e) {
+            Unexpected(L"无法创建文件 " + path + L": " + e.Description());
+        }
+        created = true;
+    }
+    static void Write(CFile& file, const std::wstring& path, const void* bytes, size_t count) {
+        try {
+            file.WritePtr(bytes, static_cast<int32_t>(count));
+        } catch (const NumberedError& e) {
+            Unexpected(L"无法写入文件 " + path + L": " + e.Description());
+        }
+    }
+    static void AppendTrailer(std::vector<uint8_t>& out, int32_t dirOffset, int32_t entryCount) {
+        for (int32_t value : {dirOffset, entryCount})
+            for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
+        out.push_back(kEndTag);
+    }
+    static std::wstring Utf16Name(const std::string& ansi) {
+        int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+        std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+        if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), n);
+        return text;
+    }
+
+    std::wstring path_, temporary_;
+    CFile data_, directory_;
+    bool createdData_ = false, createdDirectory_ = false, completed_ = false;
+    int64_t length_ = 0;  // data bytes written: the next entry's DataOffset
+    std::vector<uint8_t> buffer_;
+};
+
+// Writes the descriptor of one folder group, list[first ... last].
+class GroupWriter {
+public:
+    GroupWriter(GameData& game, ConversionUi& ui, int32_t& errors, const std::u16string& folder)
+        : game_(game), ui_(ui), errors_(errors), folder_(folder) {}
+
+    void Write(MusicList& list, int32_t first, int32_t last, const std::string& folderName,
+               const std::wstring& outputFolder) {
+        const std::wstring base = outputFolder + UiText(folder_);
+        DescriptorFile descriptor(base + L".tvn", base + L".tmp");
+        descriptor.Create();
+        names_.Start();
+        descriptor.AddFolder(EntryName(folder_, folderName));
+        for (int32_t k = first; k <= last; ++k) {
+            MusicEntry& entry = list[static_cast<size_t>(k)];
+            StoreMember(descriptor, entry.Image, true, L"图片错误: ");
+            StoreMember(descriptor, entry.File, false, L"XML文件错误: ");
+            names_.AddText();
+            std::u16string textName = folder_ + u"/" + ToU16Decimal(entry.Index) + u".txt";
+            std::optional<std::string> textBytes = game_.ToAnsi(textName);
+            if (!textBytes) Unexpected(L"无法转换名称 " + UiText(textName));
+            descriptor.AddFile(EntryName(textName, *textBytes), DescriptorText(entry));
+        }
+        descriptor.Complete(names_.EntryCount());
+    }
+
+private:
+    static std::u16string ToU16Decimal(int32_t value) {
+        std::string ascii = std::to_string(value);
+        return std::u16string(ascii.begin(), ascii.end());
+    }
+
+    static const std::string& EntryName(const std::u16string& name, const std::string& bytes) {
+        if (bytes.size() > static_cast<size_t>(kMaxEntryName))
+            Unexpected(L"名称超过" + std::to_wstring(kMaxEntryName) + L"字节: " + UiText(name));
+        return bytes;
+    }
+
+    // An image or song file: stored once per descriptor under the folder, and the entry's path
+    // rewritten to the stored name.
+    void StoreMember(DescriptorFile& descriptor, std::u16string& path, bool allowNumbered, const wchar_t* failure) {
+        std::u16string base = BaseName(path);
+        std::u16string name = folder_ + u"/" + base;
+        if (names_.Contains(base)) {
+            path = std::move(name);
+            return;
+        }
+        std::optional<std::string> nameBytes = game_.ToAnsi(name);
+        if (!nameBytes) {
+            ++errors_;
+            ui_.AppendLog(Line(L"名称无法用系统代码页表示: ", path));
+            return;
+        }
+        std::vector<uint8_t> data;
+        if (!game_.GetGameFile(path, data, allowNumbered)) {
+            ++errors_;
+            ui_.AppendLog(Line(failure, path));
+            return;
+        }
+        const std::string& checked = EntryName(name, *nameBytes);
+        if (!names_.Store(base))
+            Unexpected(L"文件夹 " + UiText(folder_) + L" 的文件超过" + std::to_wstring(StoredNames::kSlots - 1) + L"个");
+        descriptor.AddFile(checked, data);
+        path = std::move(name);
+    }
+
+    GameData& game_;
+    ConversionUi& ui_;
+    int32_t& errors_;
+    const std::u16string& folder_;
+    StoredNames names_;
+};
+
+}  // namespace
+
+SaveOutcome SaveTVN(GameData& game, ConversionUi& ui, MusicList& list, const std::wstring& programFolder) {
+    ui.ClearLog();
+    std::wstring outputFolder = programFolder;
+    if (outputFolder.empty() || outputFolder.back() != L'\\') outputFolder += L'\\';
+    outputFolder += L"zal_music\\";
+    ui.UpdateStatus(L"正在保存TVN文件...");
+
+    int32_t errors = 0;
+    const int32_t count = MusicCount(list);
+    for (int32_t i = 0; i < count; ++i) {
+        MusicEntry& entry = list[static_cast<size_t>(i)];
+        if (entry.ReadFailed & 1) {
+            ++errors;
+            ui.AppendLog(Line(L"XML文件错误: ", entry.File));
+        } else {
+            const std::u16string folder = entry.Folder;
+            int32_t last = i;
+            while (last + 1 < count && list[static_cast<size_t>(last + 1)].Folder == folder) ++last;
+            ui.UpdateStatus2(UiText(folder));
+            std::optional<std::string> folderName = game.ToAnsi(folder);
+            if (!folderName) {
+                // Every song of the folder would go into a descriptor that cannot be named.
+                for (int32_t k = i; k <= last; ++k) {
+                    ++errors;
+                    ui.AppendLog(Line(L"名称无法用系统代码页表示: ", folder));
+                }
+            } else {
+                try {
+                    GroupWriter(game, ui, errors, folder).Write(list, i, last, *folderName, outputFolder);
+                } catch (const UnexpectedError& e) {
+                    ui.AppendLog(L"未知错误: " + e.detail + L"\r\n");
+                    ui.ShowMessage(L"未知错误", kMsgOk);
+                    return SaveOutcome::kUnexpected;
+                } catch (const std::bad_alloc&) {
+                    ui.AppendLog(L"未知错误: " + NumberedError::ErrorDescription(kErrOutOfMemory) + L"\r\n");
+                    ui.ShowMessage(L"未知错误", kMsgOk);
+                    return SaveOutcome::kUnexpected;
+                }
+            }
+            i = last;
+        }
+        if (errors > kErrorLimit) {
+            ui.ShowMessage(L"错误太多,转换中止", kMsgCritical);
+            ui.UpdateStatus(L"错误太多,转换中止");
+            return SaveOutcome::kTooManyErrors;
+        }
+    }
+    ui.UpdateStatus(L"保存完毕!");
+    return SaveOutcome::kSaved;
+}
+
+}  // namespace tavrin

@@ -1,0 +1,122 @@
+#include "game_folder.h"
+
+#include <windows.h>
+
+#include <random>
+#include <stdexcept>
+
+#include "encode_pak.h"
+#include "temp_folder.h"
+#include "window_driver.h"
+
+namespace tavrin::testing {
+namespace {
+
+class SilentPackUi : public PackUi {
+public:
+    bool ConfirmOverwrite(const std::wstring&) override { return true; }
+    void ShowStatus(const std::wstring&) override {}
+    void SetBusy(bool) override {}
+};
+
+std::wstring WindowsPath(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+void CreateFolders(const std::wstring& filePath) {
+    for (size_t at = filePath.find(L'\\', 3); at != std::wstring::npos; at = filePath.find(L'\\', at + 1))
+        CreateDirectoryW(filePath.substr(0, at).c_str(), nullptr);
+}
+
+}  // namespace
+
+Bytes Ansi(std::wstring_view text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+std::wstring MusicListText(const std::vector<ListSong>& songs) {
+    std::wstring text =
+        L"<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n<MusicList>\r\n"
+        L"<Music\r\n\tIndex=\"0\"\r\n\tName=\"Random\"\r\n\tImage=\"zal_image/img_music/random.png\"\r\n\tFile=\"\"\r\n"
+        L"\tLevel=\"0\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
+        L"<Music\r\n\tIndex=\"1\"\r\n\tName=\"Loop\"\r\n\tImage=\"zal_image/img_music/loop.png\"\r\n\tFile=\"\"\r\n"
+        L"\tLevel=\"7\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
+        L"<Music\r\n\tIndex=\"3\"\r\n\tName=\"Random\"\r\n\tImage=\"zal_image/img_music/random.png\"\r\n\tFile=\"\"\r\n"
+        L"\tLevel=\"0\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
+        L"<Music\r\n\tIndex=\"4\"\r\n\tName=\"Loop\"\r\n\tImage=\"zal_image/img_music/loop.png\"\r\n\tFile=\"\"\r\n"
+        L"\tLevel=\"7\"\r\n\tCoin=\"0\"\r\n></Music>\r\n";
+    for (const ListSong& s : songs) {
+        text += L"<Music\r\n\tIndex=\"" + s.index + L"\"\r\n\tName=\"" + s.name + L"\"\r\n\tImage=\"" + s.image +
+                L"\"\r\n\tFile=\"" + s.file + L"\"\r\n\tLevel=\"" + s.level + L"\"\r\n\tGenre=\"" + s.genre +
+                L"\"\r\n\tArtist=\"" + s.artist + L"\"\r\n\tCoin=\"0\"\r\n></Music>\r\n";
+    }
+    return text + L"</MusicList>\r\n";
+}
+
+std::wstring SongFileText(const std::wstring& bgmName) {
+    return L"<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n<Song>\r\n\t<BGM Name=\"" + bgmName +
+           L"\" Volume=\"100\"/>\r\n\t<Chart Speed=\"1.0\">\r\n\t\t<Note Time=\"0\" Lane=\"1\"/>\r\n"
+           L"\t\t<Note Time=\"480\" Lane=\"2\"/>\r\n\t</Chart>\r\n</Song>\r\n";
+}
+
+Bytes ImageBytes(uint32_t seed, size_t size, bool noise) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    uint8_t colour = static_cast<uint8_t>(random());
+    for (size_t k = 0; k < size; ++k) {
+        if (noise || random() % 16 == 0) {
+            bytes[k] = static_cast<uint8_t>(random());
+        } else {
+            if (k % 64 == 0) colour = static_cast<uint8_t>(random());
+            bytes[k] = colour;
+        }
+    }
+    return bytes;
+}
+
+void GameFolder::Loose(const std::wstring& gamePath, const Bytes& bytes) const {
+    std::wstring path = root_ + L"\\" + WindowsPath(gamePath);
+    CreateFolders(path);
+    WriteBytes(path, bytes);
+}
+
+void GameFolder::Archive(const std::wstring& archiveName, const GameFiles& files) const {
+    if (files.empty()) throw std::invalid_argument("an archive needs files");
+    const std::wstring prefix = files.front().first.substr(0, files.front().first.find(L'/'));
+    TempFolder stage;
+    for (const auto& [gamePath, bytes] : files) {
+        if (gamePath.substr(0, gamePath.find(L'/')) != prefix) throw std::invalid_argument("one prefix per archive");
+        std::wstring path = stage / WindowsPath(gamePath);
+        CreateFolders(path);
+        WriteBytes(path, bytes);
+    }
+    SilentPackUi ui;
+    PackResult result = EncodePak(stage / prefix, L"tvn", 1, ui);
+    if (result.outcome != PackOutcome::kPacked) throw std::runtime_error("the archive was not built");
+    std::wstring target = root_ + L"\\" + archiveName;
+    if (!MoveFileExW(result.output.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        throw std::runtime_error("the archive was not moved into the game");
+}
+
+CurrentFolder::CurrentFolder(const std::wstring& folder) {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    previous_.resize(n);
+    previous_.resize(GetCurrentDirectoryW(n, previous_.data()));
+    if (!SetCurrentDirectoryW(folder.c_str())) throw std::runtime_error("cannot enter the game folder");
+}
+
+CurrentFolder::~CurrentFolder() { SetCurrentDirectoryW(previous_.c_str()); }
+
+void InstallListsmith(const std::wstring& folder) {
+    for (const wchar_t* name : {L"listsmith.exe", L"TVAPI.dll"})
+        if (!CopyFileW((ProgramFolder() + name).c_str(), (folder + L"\\" + name).c_str(), FALSE))
+            throw std::runtime_error("cannot copy the program into the game folder");
+}
+
+}  // namespace tavrin::testing
