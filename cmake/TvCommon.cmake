@@ -21,3 +21,10 @@ if(TV_SANITIZE)
   add_compile_options(${TV_SANITIZER_FLAGS})
   add_link_options(${TV_SANITIZER_FLAGS})
 endif()
+
+if(TV_FUZZ)
+  # Coverage instrumentation in every library too, so the fuzzers are guided inside the code they
+  # exercise and not only in their own entry files.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=fuzzer-no-link)
+endif()
