@@ -124,6 +124,8 @@ std::optional<Value> QueryValue(std::span<const uint8_t> info, std::u16string_vi
         }
         pos = slash + 1;
     }
+    // A key whose padding already fills the block leaves no place for a value.
+    if (block->valueBegin > block->end) return std::nullopt;
     Value v;
     v.offset = block->valueBegin;
     v.length = block->valueLength;
