@@ -154,21 +154,21 @@ private:
             WriteDirectory([&] { WriteRecord(directory_, nameBytes, kFolderMethod, Position(), 0, 0); });
             return;
         }
-        std::vector<uint8_t> bytes = ReadSource(item.path);
-        int32_t size = static_cast<int32_t>(bytes.size());
+        int32_t size = ReadSource(item.path);
+        const uint8_t* bytes = source_.Data();
         int32_t packed = 0;
         uint8_t method = kStoredMethod;
-        const uint8_t* block = bytes.data();
+        const uint8_t* block = bytes;
         if (size > 0) {
-            buffer_.resize(std::max<size_t>(buffer_.size(), LzssCompressBound(static_cast<uint32_t>(size))));
+            uint8_t* out = compressed_.Reserve(LzssCompressBound(static_cast<uint32_t>(size)));
             uint32_t compressed = 0;
             auto compress = inputAlgo_ == kMethodLzssXor ? LzssCompressXor2 : LzssCompress2;
-            if (compress(bytes.data(), static_cast<uint32_t>(size), buffer_.data(), &compressed,
+            if (compress(bytes, static_cast<uint32_t>(size), out, &compressed,
                          TVAPI_LEVEL_DEFAULT) &&
                 compressed < static_cast<uint32_t>(size)) {
                 packed = static_cast<int32_t>(compressed);
                 method = static_cast<uint8_t>(inputAlgo_);
-                block = buffer_.data();
+                block = out;
             } else {
                 packed = size;
             }
@@ -178,7 +178,7 @@ private:
             Fail(output_, L"打包后的文件将超过2 GiB,GENPAK格式无法容纳");
         WriteDirectory([&] { WriteRecord(directory_, nameBytes, method, offset, packed, size); });
         try {
-            data_.WritePtr(block, packed);
+            if (packed > 0) data_.WritePtr(block, packed);
         } catch (const NumberedError& e) {
             Fail(work_, L"无法写入文件: " + e.Description());
         }
@@ -197,18 +197,18 @@ private:
         return data_.GetPointer();
     }
 
-    // The whole file in one read; a file of 2 GiB or more does not fit the format.
-    std::vector<uint8_t> ReadSource(const std::wstring& path) {
+    // The whole file in one read into source_; a file of 2 GiB or more does not fit the format.
+    int32_t ReadSource(const std::wstring& path) {
         WIN32_FILE_ATTRIBUTE_DATA info{};
         if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info))
             Fail(path, L"无法读取文件: " + NumberedError::ErrorDescription(MapSystemError(static_cast<int32_t>(GetLastError()))));
         if (info.nFileSizeHigh != 0 || info.nFileSizeLow >= 0x80000000u)
             Fail(path, L"文件达到或超过2 GiB,GENPAK格式无法容纳");
-        std::vector<uint8_t> bytes;
-        if (info.nFileSizeLow == 0) return bytes;
-        if (ReadWholeFile(path, bytes) != 0)
+        if (info.nFileSizeLow == 0) return 0;
+        uint32_t size = 0;
+        if (ReadWholeFile(path, source_, size) != 0)
             Fail(path, L"无法读取文件(文件被占用、无权限或读取不完整)");
-        return bytes;
+        return static_cast<int32_t>(size);
     }
 
     void Finish(int32_t entryCount, PackResult& result) {
@@ -242,7 +242,8 @@ private:
     int32_t inputAlgo_;
     PackUi& ui_;
     CFile data_, directory_;
-    std::vector<uint8_t> buffer_;  // the compression buffer, grown to the largest file
+    ByteBuffer source_;            // the current file's bytes
+    ByteBuffer compressed_;        // the compressor's output
 };
 
 PackResult Refuse(std::wstring message) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,20 @@ void KillFile(const std::wstring& path);
 // Reads a whole file of 1 byte to 2 GiB - 1 into data in one call. Returns 0 on success, 1 on
 // any failure (missing, empty, too large, locked by a writer, short read). Never raises.
 int32_t ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& data);
+
+// Memory reused from file to file: grows to the largest size asked and is never zero-filled, so
+// reading many files costs no allocation or page clearing per file.
+class ByteBuffer {
+public:
+    uint8_t* Reserve(size_t size);
+    uint8_t* Data() const { return data_.get(); }
+
+private:
+    std::unique_ptr<uint8_t[]> data_;
+    size_t capacity_ = 0;
+};
+
+// ReadWholeFile into a reused buffer; size receives the file's length.
+int32_t ReadWholeFile(const std::wstring& path, ByteBuffer& data, uint32_t& size);
 
 }  // namespace tavrin

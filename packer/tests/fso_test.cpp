@@ -131,6 +131,23 @@ TEST(ReadWholeFile, ReadsWholeFilesAndReportsEveryFailureAsOne) {
     EXPECT_EQ(ReadWholeFile(dir.Path(), data), 1);
 }
 
+TEST(ReadWholeFile, ReusedBufferTakesEachFileWholeAndGrowsOnlyWhenNeeded) {
+    TempFolder dir;
+    WriteBytes(dir / L"big.bin", {1, 2, 3, 4, 5});
+    WriteBytes(dir / L"small.bin", {9, 8});
+    ByteBuffer buffer;
+    uint32_t size = 0;
+    EXPECT_EQ(ReadWholeFile(dir / L"big.bin", buffer, size), 0);
+    EXPECT_EQ(std::vector<uint8_t>(buffer.Data(), buffer.Data() + size), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+    const uint8_t* first = buffer.Data();
+    EXPECT_EQ(ReadWholeFile(dir / L"small.bin", buffer, size), 0);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(buffer.Data(), first);  // no new memory for a smaller file
+    EXPECT_EQ(buffer.Data()[0], 9);
+    EXPECT_EQ(ReadWholeFile(dir / L"missing.bin", buffer, size), 1);
+    EXPECT_EQ(size, 0u);
+}
+
 TEST(ReadWholeFile, FileAnotherProgramHoldsOpenForWritingCannotBeRead) {
     TempFolder dir;
     WriteBytes(dir / L"busy.bin", {1, 2, 3});
