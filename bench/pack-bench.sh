@@ -21,14 +21,13 @@
 # live (default BUILD_DIR/pack-bench); TV_CORPUS_SCRIPT the corpus generator.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/windows}
+build=$(realpath -m "${1:-$root/build/windows}")
 runs=${TV_BENCH_RUNS:-7}
 corpus_script=${TV_CORPUS_SCRIPT:-$root/../shared/bench/make-corpus.sh}
 
 "$root/scripts/install-deps.sh" >/dev/null
 (cd "$root" && cmake --preset windows -B "$build" >/dev/null)
 cmake --build "$build" -j2 --target tunebale genpak wine_empty >/dev/null
-build=$(cd "$build" && pwd)
 data=${TV_BENCH_DATA:-$build/pack-bench}
 mkdir -p "$data"
 data=$(cd "$data" && pwd)
@@ -37,6 +36,8 @@ case "$data" in *"'"*) echo "pack-bench: no quote in the data path, please: $dat
 # ---------------------------------------------------------------- folders
 # The corpus is made again only when its generator has changed since.
 if [ ! -s "$data/corpus/MANIFEST.tsv" ] || [ "$corpus_script" -nt "$data/corpus/MANIFEST.tsv" ]; then
+  [ -f "$corpus_script" ] ||
+    { echo "pack-bench: no corpus generator at $corpus_script (set TV_CORPUS_SCRIPT)" >&2; exit 2; }
   echo "making the corpus with $corpus_script"
   bash "$corpus_script" "$data/corpus" | sed 's/^/  /'
 fi
