@@ -18,7 +18,7 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2
 ctest --preset windows
 
-echo "== bench: the benchmark programs build (run them with scripts/bench.sh)"
+echo "== bench: the benchmark programs build (docs/benchmarks.md says how to run them)"
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j2
 
