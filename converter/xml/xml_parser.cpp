@@ -158,19 +158,25 @@ class Reader {
  public:
   explicit Reader(std::u16string_view text) : text_(text) {}
 
+  // The next "<name" from `from` that is followed by white space or one of the two end
+  // characters, not just the beginning of a longer name; 0 when there is none.
+  Pos FindOpening(std::u16string_view open, Pos from, char16_t end1, char16_t end2) const {
+    const Pos len = static_cast<Pos>(open.size());
+    for (;;) {
+      const Pos s = text_.Find(open, from);
+      if (s == 0) return 0;
+      const int c = text_.At(s + len);
+      if (c == kPastEnd) return 0;
+      if (IsWhite(c) || c == end1 || c == end2) return s;
+      from = s + len + 1;
+    }
+  }
+
   ElementSpan FindElement(std::u16string_view open, std::u16string_view close, int32_t& position) {
     if (open.size() < 2 || close.empty()) return {};  // an empty name
     const Pos len = static_cast<Pos>(open.size());
-    Pos from = Pos{position} + 1;
-    Pos s = 0;
-    for (;;) {
-      s = text_.Find(open, from);
-      if (s == 0) return {};
-      const int c = text_.At(s + len);
-      if (c == kPastEnd) return {};
-      if (IsWhite(c) || c == u'>' || c == u'/') break;
-      from = s + len + 1;  // only the beginning of a longer name
-    }
+    const Pos s = FindOpening(open, Pos{position} + 1, u'>', u'/');
+    if (s == 0) return {};
     ElementSpan span;
     span.Start = Narrow(s);
     span.NameEnd = Narrow(s + len);
@@ -202,16 +208,8 @@ class Reader {
   ElementSpan FindInstruction(std::u16string_view open, int32_t& position) const {
     if (open.size() < 2) return {};  // an empty name
     const Pos len = static_cast<Pos>(open.size());
-    Pos from = Pos{position} + 1;
-    Pos s = 0;
-    for (;;) {
-      s = text_.Find(open, from);
-      if (s == 0) return {};
-      const int c = text_.At(s + len);
-      if (c == kPastEnd) return {};
-      if (IsWhite(c) || c == u'?') break;
-      from = s + len + 1;
-    }
+    const Pos s = FindOpening(open, Pos{position} + 1, u'?', u'?');
+    if (s == 0) return {};
     const Pos end = text_.Find(u"?>", s + 2);
     if (end == 0) return {};
     ElementSpan span;
