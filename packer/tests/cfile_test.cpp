@@ -4,26 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "support/numbered_error.h"
+#include "raised_number.h"
 #include "temp_folder.h"
 
 namespace tavrin {
 namespace {
 
+using testing::RaisedNumber;
 using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
 using Bytes = std::vector<uint8_t>;
-
-// Runs f and returns the number it raised, or -1 when it raised nothing.
-template <typename F>
-int32_t RaisedNumber(F&& f) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        return e.Number();
-    }
-    return -1;
-}
 
 TEST(CFileOpening, CreateWithoutOverwriteOnExistingFileGives58AndLeavesItUnchanged) {
     TempFolder dir;

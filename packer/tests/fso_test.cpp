@@ -6,23 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "support/numbered_error.h"
+#include "raised_number.h"
 #include "temp_folder.h"
 
 namespace tavrin {
 namespace {
 
+using testing::RaisedNumber;
 using testing::TempFolder;
 using testing::WriteBytes;
-
-template <typename F>
-int32_t RaisedNumber(F&& f) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        return e.Number();
-    }
-    return -1;
-}
 
 std::wstring ProgramFolder() {
     wchar_t path[MAX_PATH] = {};
