@@ -49,6 +49,10 @@ bool StoredNames::Store(std::u16string_view base) {
     return true;
 }
 
+std::u16string TextEntryName(std::u16string_view folder, int32_t index) {
+    return std::u16string(folder) + u"/" + Decimal(index) + u".txt";
+}
+
 std::vector<uint8_t> DescriptorText(const MusicEntry& entry) {
     std::u16string line = u"<Music Index=\"" + Decimal(entry.Index) + u"\"";
     line += u" Name=\"" + entry.Name + u"\"";

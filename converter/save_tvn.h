@@ -39,6 +39,9 @@ private:
     int32_t count_ = 0;
 };
 
+// The name of a song's descriptor text: folder + "/" + Index + ".txt".
+std::u16string TextEntryName(std::u16string_view folder, int32_t index);
+
 // The descriptor text of one song: UTF-16LE with a byte-order mark, one Music element line with
 // the values as they are (no escaping), CR LF.
 std::vector<uint8_t> DescriptorText(const MusicEntry& entry);

@@ -160,7 +160,7 @@ public:
             StoreMember(descriptor, entry.Image, true, L"图片错误: ");
             StoreMember(descriptor, entry.File, false, L"XML文件错误: ");
             names_.AddText();
-            std::u16string textName = folder_ + u"/" + ToU16Decimal(entry.Index) + u".txt";
+            std::u16string textName = TextEntryName(folder_, entry.Index);
             std::optional<std::string> textBytes = game_.ToAnsi(textName);
             if (!textBytes) Unexpected(L"无法转换名称 " + UiText(textName));
             descriptor.AddFile(EntryName(textName, *textBytes), DescriptorText(entry));
@@ -169,11 +169,6 @@ public:
     }
 
 private:
-    static std::u16string ToU16Decimal(int32_t value) {
-        std::string ascii = std::to_string(value);
-        return std::u16string(ascii.begin(), ascii.end());
-    }
-
     static const std::string& EntryName(const std::u16string& name, const std::string& bytes) {
         if (bytes.size() > static_cast<size_t>(kMaxEntryName))
             Unexpected(L"名称超过" + std::to_wstring(kMaxEntryName) + L"字节: " + UiText(name));
