@@ -45,9 +45,10 @@ extern "C" {
 uint32_t TVAPI_CALL LzssCompressBound(uint32_t n);
 
 /*
- * Compresses n bytes at src into dst (LzssCompressBound(n) bytes) as one LZSS stream and sets
- * *packed to its length. When the output would not be smaller than the input, the compressor may
- * stop early and sets *packed to a value >= n: the caller then stores the data raw.
+ * Compresses n bytes at src into dst (LzssCompressBound(n) bytes, and never more than
+ * n + ceil(n/8)) as one whole LZSS stream and sets *packed to its length. A stream that is not
+ * smaller than the input (*packed >= n) is still complete: the pack builder then stores the data
+ * raw, the music-list converter stores the stream as it is.
  * Returns 1 on success, 0 for a null pointer or an unknown level.
  */
 int32_t TVAPI_CALL LzssCompress2(const void* src, uint32_t n, void* dst, uint32_t* packed,
