@@ -10,6 +10,7 @@
 #include <random>
 
 #include "temp_folder.h"
+#include "form_expectations.h"
 #include "window_driver.h"
 
 namespace tavrin::testing {
@@ -196,39 +197,14 @@ protected:
     HWND window_ = nullptr;
 };
 
-int Px(LONG twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
-
 TEST_F(ShellbindWindow, ShowsTheDetectedVersionAndTwoButtonsLaidOutFromTwips) {
     EXPECT_EQ(WindowText(window_), kTitle);
-    struct Expected {
-        const wchar_t* className;
-        std::wstring text;
-        RECT twips;  // left, top, width, height
-        bool tabStop;
-    };
-    const Expected expected[] = {
+    const ExpectedControl expected[] = {
         {L"Button", L"注册tunebale环境", {840, 480, 3735, 495}, true},
         {L"Button", L"清除tunebale环境", {840, 960, 3735, 495}, true},
         {L"Static", std::wstring(kInfoCaption) + L"1.3.0.64", {240, 120, 4932, 252}, false},
     };
-    UINT dpi = GetDpiForWindow(window_);
-    RECT client{};
-    GetClientRect(window_, &client);
-    EXPECT_EQ(client.right, Px(5424, dpi));
-    EXPECT_EQ(client.bottom, Px(1704, dpi));
-    std::vector<ControlInfo> controls = Controls(window_);
-    ASSERT_EQ(controls.size(), std::size(expected));
-    for (size_t i = 0; i < controls.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(controls[i].className, expected[i].className);
-        EXPECT_EQ(controls[i].text, expected[i].text);
-        EXPECT_TRUE(controls[i].enabled);
-        EXPECT_EQ(controls[i].tabStop, expected[i].tabStop);
-        EXPECT_EQ(controls[i].rect.left, Px(expected[i].twips.left, dpi));
-        EXPECT_EQ(controls[i].rect.top, Px(expected[i].twips.top, dpi));
-        EXPECT_EQ(controls[i].rect.right - controls[i].rect.left, Px(expected[i].twips.right, dpi));
-        EXPECT_EQ(controls[i].rect.bottom - controls[i].rect.top, Px(expected[i].twips.bottom, dpi));
-    }
+    ExpectForm(window_, 5424, 1704, expected);
 }
 
 // The verbs live in the prefix's one HKEY_CLASSES_ROOT: tests that touch them run one at a time,

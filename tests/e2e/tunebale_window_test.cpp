@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "form_expectations.h"
 #include "window_driver.h"
 
 namespace tavrin::testing {
@@ -10,15 +11,8 @@ namespace {
 
 constexpr DWORD kStartTimeoutMs = 30000;
 
-struct Expected {
-    const wchar_t* className;
-    const wchar_t* text;
-    RECT twips;  // left, top, width, height
-    bool tabStop;
-};
-
 // The window as its users see it, in tab order, with its layout in twips.
-const Expected kWindow[] = {
+const ExpectedControl kWindow[] = {
     {L"Edit", L"", {1320, 120, 3855, 270}, true},
     {L"Button", L"&B.浏览...", {5280, 120, 1215, 375}, true},
     {L"Button", L"&P.打包", {2280, 600, 2055, 495}, true},
@@ -26,8 +20,6 @@ const Expected kWindow[] = {
     {L"Static", L"要打包的目录:", {120, 120, 1215, 255}, false},
     {L"Static", L"用鼠标右键打包完全支持Unicode哦!", {120, 480, 1572, 612}, false},
 };
-
-int Px(LONG twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
 class TunebaleWindow : public ::testing::Test {
 protected:
@@ -40,37 +32,9 @@ protected:
     HWND window_ = nullptr;
 };
 
-TEST_F(TunebaleWindow, ShowsItsCaptionAndSixControlsInTabOrder) {
+TEST_F(TunebaleWindow, ShowsItsCaptionAndSixControlsLaidOutFromTwipsInTabOrder) {
     EXPECT_EQ(WindowText(window_), L"Tavrin歌曲打包程序");
-    std::vector<ControlInfo> controls = Controls(window_);
-    ASSERT_EQ(controls.size(), std::size(kWindow));
-    for (size_t i = 0; i < controls.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(controls[i].className, kWindow[i].className);
-        EXPECT_EQ(controls[i].text, kWindow[i].text);
-        EXPECT_TRUE(controls[i].enabled);
-        EXPECT_TRUE(controls[i].visible);
-        EXPECT_EQ(controls[i].tabStop, kWindow[i].tabStop);
-    }
-}
-
-TEST_F(TunebaleWindow, LayoutFollowsTheTwipsTableAtTheWindowsDpi) {
-    UINT dpi = GetDpiForWindow(window_);
-    ASSERT_GT(dpi, 0u);
-    RECT client{};
-    GetClientRect(window_, &client);
-    EXPECT_EQ(client.right, Px(6708, dpi));
-    EXPECT_EQ(client.bottom, Px(1704, dpi));
-    std::vector<ControlInfo> controls = Controls(window_);
-    ASSERT_EQ(controls.size(), std::size(kWindow));
-    for (size_t i = 0; i < controls.size(); ++i) {
-        SCOPED_TRACE(i);
-        const RECT& t = kWindow[i].twips;
-        EXPECT_EQ(controls[i].rect.left, Px(t.left, dpi));
-        EXPECT_EQ(controls[i].rect.top, Px(t.top, dpi));
-        EXPECT_EQ(controls[i].rect.right - controls[i].rect.left, Px(t.right, dpi));
-        EXPECT_EQ(controls[i].rect.bottom - controls[i].rect.top, Px(t.bottom, dpi));
-    }
+    ExpectForm(window_, 6708, 1704, kWindow);
 }
 
 TEST_F(TunebaleWindow, ProgramEndsWhenItsWindowIsClosed) {
