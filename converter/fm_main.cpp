@@ -18,7 +18,7 @@ constexpr DWORD kLogStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES
                             ES_AUTOVSCROLL | ES_READONLY | ES_WANTRETURN;
 
 // Creation order is tab order: the button, then the log.
-constexpr std::array<ControlSpec, 5> kControls{{
+constexpr std::array<ControlLayout, 5> kControls{{
     {kIdLabel1, L"Static", kUsage, kLabelStyle, 0, {120, 120, 4455, 1455}},
     {kIdCmdGen, L"Button", L"&S.开始转换", kButtonStyle, 0, {240, 1560, 4215, 495}},
     {kIdLbStatus, L"Static", L"当前状态", kLabelStyle, 0, {0, 2160, 4695, 255}},
@@ -26,7 +26,7 @@ constexpr std::array<ControlSpec, 5> kControls{{
     {kIdTxOut, L"Edit", L"诊断信息", kLogStyle, WS_EX_CLIENTEDGE, {120, 2640, 4455, 1695}},
 }};
 
-constexpr FormSpec kForm{L"TavrinListsmithMain", L"Tavrin歌曲转换器 Beta2", 4695, 4470, kControls};
+constexpr FormLayout kForm{L"TavrinListsmithMain", L"Tavrin歌曲转换器 Beta2", 4695, 4470, kControls};
 
 }  // namespace
 

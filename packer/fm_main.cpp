@@ -14,7 +14,7 @@ namespace {
 // Command mode starts after the first activation has been handled, not inside it.
 constexpr UINT kRunCommandMode = WM_APP + 1;
 
-constexpr std::array<ControlSpec, 6> kControls{{
+constexpr std::array<ControlLayout, 6> kControls{{
     {kIdTxInDir, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
      {1320, 120, 3855, 270}},
     {kIdCmdOpen, L"Button", L"&B.浏览...", kButtonStyle, 0, {5280, 120, 1215, 375}},
@@ -24,7 +24,7 @@ constexpr std::array<ControlSpec, 6> kControls{{
     {kIdLabel1, L"Static", L"用鼠标右键打包完全支持Unicode哦!", kLabelStyle, 0, {120, 480, 1572, 612}},
 }};
 
-constexpr FormSpec kForm{L"TavrinTunebaleMain", L"Tavrin歌曲打包程序", 6708, 1704, kControls};
+constexpr FormLayout kForm{L"TavrinTunebaleMain", L"Tavrin歌曲打包程序", 6708, 1704, kControls};
 
 }  // namespace
 

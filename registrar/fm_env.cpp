@@ -13,13 +13,13 @@ namespace {
 
 constexpr wchar_t kAppTitle[] = L"tunebale环境设置工具";
 
-constexpr std::array<ControlSpec, 3> kControls{{
+constexpr std::array<ControlLayout, 3> kControls{{
     {kIdCmdReg, L"Button", L"注册tunebale环境", kButtonStyle, 0, {840, 480, 3735, 495}},
     {kIdCmdUnreg, L"Button", L"清除tunebale环境", kButtonStyle, 0, {840, 960, 3735, 495}},
     {kIdLbInfo, L"Static", L"检测到你的tunebale.exe的版本为 ", kLabelStyle, 0, {240, 120, 4932, 252}},
 }};
 
-constexpr FormSpec kForm{L"TavrinShellbindEnv", kAppTitle, 5424, 1704, kControls};
+constexpr FormLayout kForm{L"TavrinShellbindEnv", kAppTitle, 5424, 1704, kControls};
 
 std::wstring ModulePath() {
     std::wstring path(32768, L'\0');

@@ -6,18 +6,18 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 constexpr DWORD kFormExStyle = 0;
 }  // namespace
 
-bool FormWindow::Create(HINSTANCE instance, const FormSpec& spec) {
-    spec_ = spec;
+bool FormWindow::Create(HINSTANCE instance, const FormLayout& layout) {
+    layout_ = layout;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = spec.className;
+    wc.lpszClassName = layout.className;
     wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     if (!RegisterClassExW(&wc)) return false;
-    return CreateWindowExW(kFormExStyle, spec.className, spec.caption, kFormStyle, CW_USEDEFAULT,
+    return CreateWindowExW(kFormExStyle, layout.className, layout.caption, kFormStyle, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                            this) != nullptr;
 }
@@ -79,7 +79,7 @@ void FormWindow::EndProgram(int exitCode) {
 
 void FormWindow::Layout(UINT dpi) {
     font_.Create(dpi);
-    for (const ControlSpec& c : spec_.controls) {
+    for (const ControlLayout& c : layout_.controls) {
         HWND control = Control(c.id);
         PlaceControl(control, c.twips, dpi);
         font_.ApplyTo(control);
@@ -101,11 +101,11 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: {
             auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-            for (const ControlSpec& c : spec_.controls)
+            for (const ControlLayout& c : layout_.controls)
                 CreateWindowExW(c.exStyle, c.className, c.text, c.style, 0, 0, 0, 0, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
             UINT dpi = WindowDpi(hwnd_);
-            SIZE size = WindowSizeForClient(spec_.clientWidthTwips, spec_.clientHeightTwips, kFormStyle,
+            SIZE size = WindowSizeForClient(layout_.clientWidthTwips, layout_.clientHeightTwips, kFormStyle,
                                             kFormExStyle, dpi);
             SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             Layout(dpi);

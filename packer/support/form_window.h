@@ -12,7 +12,7 @@
 
 namespace tavrin {
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const wchar_t* className;
     const wchar_t* text;
@@ -24,12 +24,12 @@ struct ControlSpec {
 inline constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 inline constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
-struct FormSpec {
+struct FormLayout {
     const wchar_t* className;
     const wchar_t* caption;
     int clientWidthTwips;
     int clientHeightTwips;
-    std::span<const ControlSpec> controls;  // creation order is tab order
+    std::span<const ControlLayout> controls;  // creation order is tab order
 };
 
 class FormWindow {
@@ -39,7 +39,7 @@ public:
     FormWindow& operator=(const FormWindow&) = delete;
     virtual ~FormWindow() = default;
 
-    bool Create(HINSTANCE instance, const FormSpec& spec);
+    bool Create(HINSTANCE instance, const FormLayout& layout);
     void Show(int showCommand);
     HWND Hwnd() const { return hwnd_; }
     // Runs the message loop until the window is gone; returns the exit code.
@@ -65,7 +65,7 @@ private:
     bool Dispatch(MSG& msg);
 
     HWND hwnd_ = nullptr;
-    FormSpec spec_{};
+    FormLayout layout_{};
     MessageFont font_;
     bool busy_ = false;
     int exitCode_ = 0;
