@@ -33,6 +33,11 @@ bool FmMain::Load(HINSTANCE instance) {
     return Create(instance, kForm);
 }
 
+void FmMain::Start(int showCommand) {
+    Show(showCommand);
+    OnActivate();
+}
+
 bool FmMain::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
         case WM_ACTIVATE:

@@ -25,6 +25,9 @@ class FmMain final : public FormWindow, public PackUi {
 public:
     // Loads the window (filling the application environment first) without showing it.
     bool Load(HINSTANCE instance);
+    // Shows the window; command mode starts with its first activation, or right after showing
+    // when the system does not activate it (a start in the background).
+    void Start(int showCommand);
 
     // PackUi
     bool ConfirmOverwrite(const std::wstring& question) override;

@@ -6,6 +6,6 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     tavrin::FmMain form;
     if (!form.Load(instance)) return 1;
-    form.Show(showCommand);
+    form.Start(showCommand);
     return form.RunMessageLoop();
 }
