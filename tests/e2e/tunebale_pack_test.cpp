@@ -42,6 +42,24 @@ void ExpectArchiveHolds(const std::wstring& archive, const std::wstring& songFol
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Presses a button of a message box and waits until the box is gone, so the next look finds the
+// next box and not this one.
+void Answer(const MessageBoxInfo& box, int button) {
+    PressButton(box.hwnd, button);
+    EXPECT_TRUE(WaitForWindowGone(box.hwnd, kTimeoutMs));
+}
+
+// Polls until the condition holds; false when it still does not after the timeout.
+template <typename F>
+bool Eventually(F&& condition) {
+    ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > deadline) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 class SongFolder {
 public:
     explicit SongFolder(const std::wstring& name) : path_(root_ / name) {
@@ -121,13 +139,12 @@ TEST(CommandMode, FailureIsReportedAndEndsWithNonZeroCode) {
     ASSERT_TRUE(question);
     EXPECT_EQ(question->text, L"文件 " + song.Pak() + L" 已存在,是否覆盖?");
     EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
-    PressButton(question->hwnd, IDYES);
-    Sleep(200);
+    Answer(*question, IDYES);
     auto failure = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
     ASSERT_TRUE(failure);
     EXPECT_NE(failure->text.find(L"kick.wav"), std::wstring::npos);
     EXPECT_EQ(failure->caption, L"Tavrin歌曲打包器");
-    PressButton(failure->hwnd, IDOK);
+    Answer(*failure, IDOK);
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     CloseHandle(writer);
     EXPECT_EQ(ReadBytes(song.Pak()), Text("OLD"));
@@ -164,7 +181,6 @@ protected:
         ClickButton(cmdPak_);
     }
     MessageBoxInfo NextBox() {
-        Sleep(100);  // let the previous box go
         auto box = WaitForMessageBox(program_->ProcessId(), kTimeoutMs);
         if (!box) throw std::runtime_error("no message box");
         return *box;
@@ -180,7 +196,7 @@ TEST_F(PackButton, PacksBothOutputsAndReportsCompletion) {
     EXPECT_EQ(done.text, L"打包完成!");
     EXPECT_EQ(done.caption, L"Tavrin歌曲打包器");
     EXPECT_EQ(done.buttons, (std::vector<int>{IDOK}));
-    PressButton(done.hwnd, IDOK);
+    Answer(done, IDOK);
     ExpectArchiveHolds(song.Pak(), song.Path(), song.Audio());
     ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
     EXPECT_NE(WindowText(GetDlgItem(window_, 104)).find(L"Button Song/"), std::wstring::npos);
@@ -194,15 +210,14 @@ TEST_F(PackButton, NoKeepsOneOutputYesReplacesTheOtherAndTheButtonWaits) {
     MessageBoxInfo first = NextBox();
     EXPECT_EQ(first.text, L"文件 " + song.Pak() + L" 已存在,是否覆盖?");
     EXPECT_FALSE(IsWindowEnabled(cmdPak_));  // disabled for the whole run, questions included
-    PressButton(first.hwnd, IDNO);
+    Answer(first, IDNO);
     MessageBoxInfo second = NextBox();
     EXPECT_EQ(second.text, L"文件 " + song.Tvn() + L" 已存在,是否覆盖?");
-    PressButton(second.hwnd, IDYES);
+    Answer(second, IDYES);
     MessageBoxInfo done = NextBox();
     EXPECT_EQ(done.text, L"打包完成!");
-    PressButton(done.hwnd, IDOK);
-    Sleep(200);
-    EXPECT_TRUE(IsWindowEnabled(cmdPak_));
+    Answer(done, IDOK);
+    EXPECT_TRUE(Eventually([&] { return IsWindowEnabled(cmdPak_) != FALSE; }));
     EXPECT_EQ(ReadBytes(song.Pak()), Text("OLD PAK"));
     ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
 }
@@ -211,27 +226,24 @@ TEST_F(PackButton, EmptyFolderBoxIsRefusedWithoutCompletionMessage) {
     Press(L"");
     MessageBoxInfo box = NextBox();
     EXPECT_NE(box.text, L"打包完成!");
-    PressButton(box.hwnd, IDOK);
-    Sleep(200);
+    Answer(box, IDOK);
+    EXPECT_TRUE(Eventually([&] { return IsWindowEnabled(cmdPak_) != FALSE; }));
     EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value());
-    EXPECT_TRUE(IsWindowEnabled(cmdPak_));
 }
 
 TEST_F(PackButton, BrowseOpensOnTheProgramsFolderAndCancelKeepsTheBox) {
     SendMessageTimeoutW(txInDir_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"), SMTO_ABORTIFHUNG, 5000, nullptr);
     ClickButton(GetDlgItem(window_, 102));
     MessageBoxInfo picker = NextBox();
-    PressButton(picker.hwnd, IDCANCEL);
-    Sleep(200);
+    Answer(picker, IDCANCEL);
     EXPECT_EQ(WindowText(txInDir_), L"typed");
 
     ClickButton(GetDlgItem(window_, 102));
     picker = NextBox();
-    PressButton(picker.hwnd, IDOK);  // the preselected folder: the program's own
-    Sleep(200);
+    Answer(picker, IDOK);  // the preselected folder: the program's own
     std::wstring folder = ProgramFolder();
     folder.pop_back();
-    EXPECT_EQ(_wcsicmp(WindowText(txInDir_).c_str(), folder.c_str()), 0)
+    EXPECT_TRUE(Eventually([&] { return _wcsicmp(WindowText(txInDir_).c_str(), folder.c_str()) == 0; }))
         << std::string(folder.begin(), folder.end());
 }
 
