@@ -8,6 +8,18 @@ action=$1
 build_dir=$(cd "$2" && pwd)
 state="$build_dir/xvfb"
 
+# Runs a command that outlives this script with no link to any file this script inherited (a
+# test runner's output pipe above all): standard handles from /dev/null, every other one closed.
+detached() {
+  (
+    for fd in /proc/$BASHPID/fd/*; do
+      fd=${fd##*/}
+      if [ "$fd" -gt 2 ] 2>/dev/null; then eval "exec $fd>&-" 2>/dev/null || true; fi
+    done
+    exec "$@"
+  ) </dev/null >/dev/null 2>&1
+}
+
 stop() {
   (source "$here/wine-vars.sh" "$build_dir"; wineserver -k 2>/dev/null || true)
   if [ -s "$state/pid" ]; then
@@ -37,8 +49,8 @@ case "$action" in
     # Persistent for the run: no wineserver start-up per test program. Wine's own background
     # processes (services, the desktop) start here with no link to ctest's output pipes, which
     # they would otherwise hold open past every test.
-    wineserver -p </dev/null >/dev/null 2>&1
-    wine wineboot </dev/null >/dev/null 2>&1 || true
+    detached wineserver -p
+    detached wine wineboot || true
     echo "Wine session on display $DISPLAY, prefix $WINEPREFIX"
     ;;
   stop)
