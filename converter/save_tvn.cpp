@@ -5,11 +5,6 @@
 namespace tavrin {
 namespace {
 
-void AppendLe32(std::vector<uint8_t>& out, int32_t value) {
-    auto v = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
 void AppendUtf16Le(std::vector<uint8_t>& out, std::u16string_view text) {
     for (char16_t c : text) {
         out.push_back(static_cast<uint8_t>(c & 0xFF));
@@ -75,17 +70,6 @@ size_t PackBufferSize(size_t n) {
     size_t r = (n % 8) * 9 % 8;
     if (r > 4 || (r == 4 && q % 2 == 1)) ++q;
     return q + 1;
-}
-
-void AppendRecord(std::vector<uint8_t>& out, std::string_view name, uint8_t method, int32_t dataOffset,
-                  int32_t packedSize, int32_t fileSize) {
-    out.push_back(static_cast<uint8_t>(name.size()));
-    out.push_back(method);
-    AppendLe32(out, dataOffset);
-    AppendLe32(out, packedSize);
-    AppendLe32(out, fileSize);
-    out.insert(out.end(), name.begin(), name.end());
-    out.push_back(0);
 }
 
 }  // namespace tavrin

@@ -50,13 +50,6 @@ std::vector<uint8_t> DescriptorText(const MusicEntry& entry);
 // the even one) plus 1, which holds the whole stream of incompressible data too.
 size_t PackBufferSize(size_t n);
 
-// A directory record: NameLen, Method, DataOffset, PackedSize, FileSize (little-endian), the name
-// bytes and a NUL.
-void AppendRecord(std::vector<uint8_t>& out, std::string_view name, uint8_t method, int32_t dataOffset,
-                  int32_t packedSize, int32_t fileSize);
-
-inline constexpr uint8_t kMethodLzss = 1;
-inline constexpr uint8_t kMethodFolder = 2;
 inline constexpr int32_t kMaxEntryName = 255;  // bytes in the ANSI code page
 inline constexpr int32_t kErrorLimit = 50;     // one more stops the run
 

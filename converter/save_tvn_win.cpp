@@ -8,6 +8,7 @@
 #include <limits>
 #include <new>
 
+#include "pak_entry.h"
 #include "save_tvn.h"
 #include "support/cfile.h"
 #include "support/fso.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int64_t kMaxContainer = std::numeric_limits<int32_t>::max();
 constexpr uint8_t kWriterBytes[] = {'G', 'E', 'N', 'P', 'A', 'K', 0x00, 0x06};
-constexpr uint8_t kEndTag = 0x12;
 
 // Stops SaveTVN with "未知错误"; the detail goes to the log.
 struct UnexpectedError {
@@ -63,7 +63,7 @@ public:
 
     void AddFolder(const std::string& name) {
         std::vector<uint8_t> record;
-        AppendRecord(record, name, kMethodFolder, 0, 0, 0);
+        AppendPakEntry(record, name, kPakFolder, 0, 0, 0);
         Write(directory_, temporary_, record.data(), record.size());
     }
 
@@ -73,11 +73,11 @@ public:
         buffer_.resize(PackBufferSize(source.size()));
         uint32_t packed = 0;
         if (!LzssCompress2(source.data(), n, buffer_.data(), &packed, TVAPI_LEVEL_DEFAULT) || packed > buffer_.size())
-            Unexpected(L"无法压缩文件 " + Utf16Name(name));
+            Unexpected(L"无法压缩 " + path_ + L" 的成员");
         if (length_ + packed + sizeof(kWriterBytes) > kMaxContainer)
             Unexpected(path_ + L" 将超过2 GiB");
         std::vector<uint8_t> record;
-        AppendRecord(record, name, kMethodLzss, static_cast<int32_t>(length_), static_cast<int32_t>(packed),
+        AppendPakEntry(record, name, kPakLzss, static_cast<int32_t>(length_), static_cast<int32_t>(packed),
                      static_cast<int32_t>(n));
         Write(directory_, temporary_, record.data(), record.size());
         Write(data_, path_, buffer_.data(), packed);
@@ -97,10 +97,10 @@ public:
             Unexpected(temporary_ + L": " + e.Description());
         }
         createdDirectory_ = false;
-        if (dirOffset + static_cast<int64_t>(directory.size()) + 9 > kMaxContainer)
+        if (dirOffset + static_cast<int64_t>(directory.size() + kPakTrailerSize) > kMaxContainer)
             Unexpected(path_ + L" 将超过2 GiB");
         std::vector<uint8_t> trailer;
-        AppendTrailer(trailer, dirOffset, entryCount);
+        AppendPakTrailer(trailer, dirOffset, entryCount);
         Write(data_, path_, directory.data(), directory.size());
         Write(data_, path_, trailer.data(), trailer.size());
         data_.CloseFile();
@@ -122,17 +122,6 @@ private:
         } catch (const NumberedError& e) {
             Unexpected(L"无法写入文件 " + path + L": " + e.Description());
         }
-    }
-    static void AppendTrailer(std::vector<uint8_t>& out, int32_t dirOffset, int32_t entryCount) {
-        for (int32_t value : {dirOffset, entryCount})
-            for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
-        out.push_back(kEndTag);
-    }
-    static std::wstring Utf16Name(const std::string& ansi) {
-        int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-        std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-        if (n > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), n);
-        return text;
     }
 
     std::wstring path_, temporary_;

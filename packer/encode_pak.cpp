@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pack_request.h"
+#include "pak_entry.h"
 #include "support/cfile.h"
 #include "support/fso.h"
 #include "support/numbered_error.h"
@@ -17,9 +18,6 @@
 namespace tavrin {
 namespace {
 
-constexpr uint8_t kFolderMethod = 2;
-constexpr uint8_t kStoredMethod = 0;
-constexpr uint8_t kEndTag = 0x12;
 constexpr int32_t kNameCapacity = 255;  // 254 name bytes and the NUL
 constexpr int32_t kMaxOffset = std::numeric_limits<int32_t>::max();
 
@@ -59,17 +57,6 @@ std::vector<uint8_t> ConvertName(const std::wstring& name) {
     if (count < 1)
         Fail(name, L"名称无法转换为游戏的编码,或转换后超过254字节");
     return std::vector<uint8_t>(buffer, buffer + count - 1);
-}
-
-void WriteRecord(CFile& directory, const std::vector<uint8_t>& name, uint8_t method, int32_t offset,
-                 int32_t packed, int32_t size) {
-    directory.WriteByte(static_cast<uint8_t>(name.size()));
-    directory.WriteByte(method);
-    directory.WriteLong(offset);
-    directory.WriteLong(packed);
-    directory.WriteLong(size);
-    directory.WritePtr(name.data(), static_cast<int32_t>(name.size()));
-    directory.WriteByte(0);
 }
 
 int32_t CompareKeys(const std::wstring& a, const std::wstring& b) {
@@ -151,81 +138,70 @@ private:
                        L"\n" + name);
         std::vector<uint8_t> nameBytes = ConvertName(name);
         if (folder) {
-            WriteDirectory([&] { WriteRecord(directory_, nameBytes, kFolderMethod, Position(), 0, 0); });
+            WriteRecord(nameBytes, kPakFolder, 0, 0);
             return;
         }
-        int32_t size = ReadSource(item.path);
-        const uint8_t* bytes = source_.Data();
-        int32_t packed = 0;
-        uint8_t method = kStoredMethod;
-        const uint8_t* block = bytes;
+        int32_t size = ReadSource(item);
+        int32_t packed = size;
+        uint8_t method = kPakStored;
+        const uint8_t* block = source_.Data();
         if (size > 0) {
             uint8_t* out = compressed_.Reserve(LzssCompressBound(static_cast<uint32_t>(size)));
             uint32_t compressed = 0;
             auto compress = inputAlgo_ == kMethodLzssXor ? LzssCompressXor2 : LzssCompress2;
-            if (compress(bytes, static_cast<uint32_t>(size), out, &compressed,
-                         TVAPI_LEVEL_DEFAULT) &&
+            if (compress(block, static_cast<uint32_t>(size), out, &compressed, TVAPI_LEVEL_DEFAULT) &&
                 compressed < static_cast<uint32_t>(size)) {
                 packed = static_cast<int32_t>(compressed);
                 method = static_cast<uint8_t>(inputAlgo_);
                 block = out;
-            } else {
-                packed = size;
             }
         }
-        int32_t offset = Position();
-        if (packed > kMaxOffset - offset)
+        if (packed > kMaxOffset - length_)
             Fail(output_, L"打包后的文件将超过2 GiB,GENPAK格式无法容纳");
-        WriteDirectory([&] { WriteRecord(directory_, nameBytes, method, offset, packed, size); });
+        WriteRecord(nameBytes, method, packed, size);
         try {
             if (packed > 0) data_.WritePtr(block, packed);
         } catch (const NumberedError& e) {
             Fail(work_, L"无法写入文件: " + e.Description());
         }
+        length_ += packed;
     }
 
-    template <typename F>
-    void WriteDirectory(F&& write) {
+    // The entry's record, at the data written so far: where its block (or the next one) begins.
+    void WriteRecord(const std::vector<uint8_t>& name, uint8_t method, int32_t packed, int32_t size) {
+        record_.clear();
+        AppendPakEntry(record_, std::string_view(reinterpret_cast<const char*>(name.data()), name.size()),
+                       method, length_, packed, size);
         try {
-            write();
+            directory_.WritePtr(record_.data(), static_cast<int32_t>(record_.size()));
         } catch (const NumberedError& e) {
             Fail(temporary_, L"无法写入文件: " + e.Description());
         }
     }
 
-    int32_t Position() {
-        return data_.GetPointer();
-    }
-
-    // The whole file in one read into source_; a file of 2 GiB or more does not fit the format.
-    int32_t ReadSource(const std::wstring& path) {
-        WIN32_FILE_ATTRIBUTE_DATA info{};
-        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info))
-            Fail(path, L"无法读取文件: " + NumberedError::ErrorDescription(MapSystemError(static_cast<int32_t>(GetLastError()))));
-        if (info.nFileSizeHigh != 0 || info.nFileSizeLow >= 0x80000000u)
-            Fail(path, L"文件达到或超过2 GiB,GENPAK格式无法容纳");
-        if (info.nFileSizeLow == 0) return 0;
+    // The whole file in one read into source_. The listing's size decides first, so a file of
+    // 2 GiB or more, which the format cannot hold, is refused without reading it.
+    int32_t ReadSource(const PakItem& item) {
+        if (item.size >= 0x80000000u) Fail(item.path, L"文件达到或超过2 GiB,GENPAK格式无法容纳");
+        if (item.size == 0) return 0;
         uint32_t size = 0;
-        if (ReadWholeFile(path, source_, size) != 0)
-            Fail(path, L"无法读取文件(文件被占用、无权限或读取不完整)");
+        if (ReadWholeFile(item.path, source_, size) != 0)
+            Fail(item.path, L"无法读取文件(文件被占用、无权限、读取不完整或已超过2 GiB)");
         return static_cast<int32_t>(size);
     }
 
     void Finish(int32_t entryCount, PackResult& result) {
         try {
             std::vector<uint8_t> marker = Utf8Bytes(L"GENPAK");
+            marker.insert(marker.end(), {1, 2});
             data_.WritePtr(marker.data(), static_cast<int32_t>(marker.size()));
-            data_.WriteByte(1);
-            data_.WriteByte(2);
-            int32_t dirOffset = data_.GetPointer();
+            int32_t dirOffset = length_ + static_cast<int32_t>(marker.size());
             directory_.SetPointer(0, CFile::kFromBegin);
-            std::vector<uint8_t> records = directory_.ReadAll();
-            data_.WritePtr(records.data(), static_cast<int32_t>(records.size()));
+            std::vector<uint8_t> tail = directory_.ReadAll();
             directory_.CloseFile();
             KillFile(temporary_);
-            data_.WriteLong(dirOffset);
-            data_.WriteLong(entryCount);
-            data_.WriteByte(kEndTag);
+            AppendPakTrailer(tail, dirOffset, entryCount);
+            data_.WritePtr(tail.data(), static_cast<int32_t>(tail.size()));
             data_.CloseFile();
             result.entryCount = entryCount;
             result.dirOffset = dirOffset;
@@ -242,6 +218,8 @@ private:
     int32_t inputAlgo_;
     PackUi& ui_;
     CFile data_, directory_;
+    int32_t length_ = 0;           // entry data written so far
+    std::vector<uint8_t> record_;  // the directory record being written
     ByteBuffer source_;            // the current file's bytes
     ByteBuffer compressed_;        // the compressor's output
 };

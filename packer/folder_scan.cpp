@@ -54,7 +54,7 @@ void Scan(const std::wstring& path, const std::wstring& pakExt, PakItems& items,
     items.push_back({path, PakItemKind::kFolder});
     for (const FolderItem& item : listing.items)
         if (!item.isFolder && Selected(item.name, pakExt))
-            items.push_back({path + L"/" + item.name, PakItemKind::kFile});
+            items.push_back({path + L"/" + item.name, PakItemKind::kFile, item.size});
     ancestors.push_back(listing.identity);
     for (const FolderItem& item : listing.items)
         if (item.isFolder) Scan(path + L"/" + item.name, pakExt, items, lister, ancestors);
@@ -76,7 +76,8 @@ FolderListing ListFolder(const std::wstring& folder) {
     do {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
-        listing.items.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        listing.items.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                 (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
     } while (FindNextFileW(find.Get(), &data));
     // "No more files" ends a listing; anything else means part of it is missing.
     if (GetLastError() != ERROR_NO_MORE_FILES) RaiseLastError();

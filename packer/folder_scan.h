@@ -12,6 +12,7 @@ namespace tavrin {
 struct FolderItem {
     std::wstring name;
     bool isFolder = false;
+    uint64_t size = 0;  // a file's length as listed
 };
 
 struct FolderListing {
@@ -27,6 +28,7 @@ enum class PakItemKind : int32_t { kFile = 1, kFolder = 2 };
 struct PakItem {
     std::wstring path;
     PakItemKind kind;
+    uint64_t size = 0;  // a file's length as listed
 };
 using PakItems = std::vector<PakItem>;
 

@@ -81,12 +81,6 @@ TEST(DescriptorText, IsOneMusicLineInUtf16LeWithBomAndCrLf) {
     EXPECT_EQ(DescriptorText(e), expected);
 }
 
-TEST(DirectoryRecord, LaysOutTheFieldsLittleEndianWithTheNameAndANul) {
-    std::vector<uint8_t> out = {0xAA};
-    AppendRecord(out, "F/a", 1, 0x01020304, 0x7FFFFFFF, 5);
-    EXPECT_EQ(out, (std::vector<uint8_t>{0xAA, 3, 1, 4, 3, 2, 1, 0xFF, 0xFF, 0xFF, 0x7F, 5, 0, 0, 0, 'F', '/', 'a', 0}));
-}
-
 TEST(PackBuffer, IsNineEighthsRoundedHalfToEvenPlusOne) {
     EXPECT_EQ(PackBufferSize(0), 1u);
     EXPECT_EQ(PackBufferSize(1), 2u);    // 1.125 -> 1
