@@ -3,10 +3,12 @@
 # packages. Safe to run again: packages already present are left alone.
 set -euo pipefail
 
+# The programs and TVAPI.dll are 32-bit x86, as the game is: the i686 cross compilers build them
+# and 32-bit Wine (from the i386 architecture) runs their tests.
 packages=(
   cmake ninja-build make g++ pkg-config
-  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth x11-utils imagemagick
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine32:i386 libwine:i386 xvfb xauth x11-utils imagemagick
   googletest libgtest-dev libbenchmark-dev zlib1g-dev
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev llvm
@@ -14,13 +16,18 @@ packages=(
   sox hyperfine
 )
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "adding the i386 architecture (32-bit Wine)"
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"

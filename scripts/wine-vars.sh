@@ -2,7 +2,7 @@
 # The prefix lives inside the build tree, so no test touches a prefix of the user's.
 tv_build_dir=$(cd "$1" && pwd)
 export WINEPREFIX="$tv_build_dir/wineprefix"
-export WINEARCH=win64
+export WINEARCH=win32
 export WINEDEBUG="${TV_WINEDEBUG:--all}"
 # No mono or gecko installers: nothing here needs .NET or a browser engine.
 export WINEDLLOVERRIDES="mscoree=;mshtml="

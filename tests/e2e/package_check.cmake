@@ -1,6 +1,8 @@
-# cmake -DCPACK=... -DBUILD_DIR=... -DSOURCE_DIR=... -DEXPECTED="a|b" -P package_check.cmake
+# cmake -DCPACK=... -DOBJDUMP=... -DBUILD_DIR=... -DSOURCE_DIR=... -DEXPECTED="a|b" -P package_check.cmake
 # Builds the release zip with cpack into a scratch folder and checks what it holds: every
-# expected file, the usage texts byte for byte, and nothing from the tests.
+# expected file, the usage texts byte for byte, and nothing from the tests; every binary 32-bit
+# x86 as the game is, the programs large-address-aware, and TVAPI.dll's seven exports under their
+# plain names.
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "|" ";" EXPECTED "${EXPECTED}")
 set(out "${BUILD_DIR}/package-check")
@@ -42,6 +44,33 @@ foreach(text usage-zh.txt usage-en.txt)
                   RESULT_VARIABLE differs)
   if(differs)
     message(FATAL_ERROR "${text} in the package differs from docs/${text}")
+  endif()
+endforeach()
+
+foreach(binary IN LISTS files)
+  if(NOT binary MATCHES "\\.(exe|dll)$")
+    continue()
+  endif()
+  execute_process(COMMAND "${OBJDUMP}" -p "${top}/${binary}" OUTPUT_VARIABLE headers RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR NOT headers MATCHES "file format pei-i386" OR NOT headers MATCHES "Magic[\t ]+010b")
+    message(FATAL_ERROR "${binary} is not a PE32 i386 file")
+  endif()
+  if(binary MATCHES "\\.exe$" AND NOT headers MATCHES "large address aware")
+    message(FATAL_ERROR "${binary} is not large-address-aware")
+  endif()
+  if(binary STREQUAL "TVAPI.dll")
+    string(FIND "${headers}" "[Ordinal/Name Pointer] Table" at)
+    string(SUBSTRING "${headers}" ${at} -1 table)
+    string(FIND "${table}" "\n\n" end)
+    string(SUBSTRING "${table}" 0 ${end} table)
+    string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" exports "${table}")
+    string(REGEX REPLACE "\\[ *[0-9]+\\] " "" exports "${exports}")
+    list(SORT exports)
+    set(plain GetFileFromPakW LzssCompress2 LzssCompressBound LzssCompressXor2 QuickSort cpConvertEncoding
+              cpMakeTrCode)
+    if(NOT exports STREQUAL plain)
+      message(FATAL_ERROR "TVAPI.dll exports ${exports}, not the seven plain names")
+    endif()
   endif()
 endforeach()
 file(REMOVE_RECURSE "${out}")

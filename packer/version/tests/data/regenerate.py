@@ -34,7 +34,7 @@ def version_resources(res):
 
 
 def main():
-    windres = sys.argv[1] if len(sys.argv) > 1 else 'x86_64-w64-mingw32-windres'
+    windres = sys.argv[1] if len(sys.argv) > 1 else 'i686-w64-mingw32-windres'
     for rc in sorted(here.glob('*.rc')):
         with tempfile.TemporaryDirectory() as tmp:
             res = pathlib.Path(tmp) / 'out.res'
