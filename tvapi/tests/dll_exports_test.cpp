@@ -15,30 +15,84 @@ namespace {
 
 HMODULE Dll() { return GetModuleHandleW(L"TVAPI.dll"); }
 
-TEST(TvapiDll, ExportsTheSevenFunctionsUndecorated) {
+// A caller that knows only the library's table: it pushes each argument as one 32-bit value, last
+// first, calls the function by the address GetProcAddress gave for its plain name, and measures
+// how far the stack pointer moved across the call. A __stdcall callee removes exactly its own
+// arguments, so the answer is 0; a cdecl function, or one that takes other widths, leaves the
+// stack unbalanced.
+extern "C" int32_t TvCallWith32BitArgs(FARPROC fn, const uint32_t* args, uint32_t count, uint32_t* result);
+asm(R"(
+    .text
+    .globl _TvCallWith32BitArgs
+_TvCallWith32BitArgs:
+    pushl %ebp
+    movl %esp, %ebp
+    pushl %esi
+    pushl %edi
+    movl 12(%ebp), %esi
+    movl 16(%ebp), %ecx
+    movl %esp, %edi
+1:  testl %ecx, %ecx
+    jz 2f
+    pushl -4(%esi,%ecx,4)
+    decl %ecx
+    jmp 1b
+2:  call *8(%ebp)
+    movl 20(%ebp), %ecx
+    movl %eax, (%ecx)
+    movl %esp, %eax
+    subl %edi, %eax
+    movl %edi, %esp
+    popl %edi
+    popl %esi
+    popl %ebp
+    ret
+)");
+
+int32_t __stdcall CompareBytes(const void* a, const void* b) {
+  const uint8_t x = *static_cast<const uint8_t*>(a), y = *static_cast<const uint8_t*>(b);
+  return x < y ? -1 : x > y ? 1 : 0;
+}
+
+uint32_t Arg(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+TEST(TvapiDll, EachExportIsStdcallWith32BitArgumentsUnderItsPlainName) {
+  ASSERT_EQ(sizeof(void*), 4u) << "the library is 32-bit x86";
   ASSERT_NE(Dll(), nullptr) << "the test is not linked against TVAPI.dll";
-  struct Export {
+  const std::string text(600, 'q');
+  std::vector<uint8_t> packed(1000);
+  uint32_t length = 0;
+  char name[255];
+  uint8_t values[] = {9, 3, 7, 1};
+  char scratch[2];
+  struct Call {
     const char* name;
-    void* linked;
-  } const exports[] = {
-      {"LzssCompressBound", reinterpret_cast<void*>(&LzssCompressBound)},
-      {"LzssCompress2", reinterpret_cast<void*>(&LzssCompress2)},
-      {"LzssCompressXor2", reinterpret_cast<void*>(&LzssCompressXor2)},
-      {"cpMakeTrCode", reinterpret_cast<void*>(&cpMakeTrCode)},
-      {"cpConvertEncoding", reinterpret_cast<void*>(&cpConvertEncoding)},
-      {"QuickSort", reinterpret_cast<void*>(&QuickSort)},
-      {"GetFileFromPakW", reinterpret_cast<void*>(&GetFileFromPakW)},
+    std::vector<uint32_t> args;
+  } const calls[] = {
+      {"LzssCompressBound", {600}},
+      {"LzssCompress2", {Arg(text.data()), 600, Arg(packed.data()), Arg(&length), 1}},
+      {"LzssCompressXor2", {Arg(text.data()), 600, Arg(packed.data()), Arg(&length), 1}},
+      {"cpMakeTrCode", {2, 256}},
+      {"cpConvertEncoding", {cpMakeTrCode(2, 256), Arg(L"\u6B4C"), 0xFFFFFFFFu, Arg(name), 255}},
+      {"QuickSort", {Arg(values), 4, 1, Arg(reinterpret_cast<const void*>(&CompareBytes))}},
+      {"GetFileFromPakW", {Arg(scratch), 0, Arg(L"no such.pak"), Arg(L"a/b")}},
   };
-  for (const auto& e : exports) {
-    const FARPROC byName = GetProcAddress(Dll(), e.name);
-    ASSERT_NE(byName, nullptr) << e.name;
-    // The function the test calls is the DLL's (an import thunk may stand between, so compare
-    // the module that holds the address).
-    HMODULE owner = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(byName), &owner);
-    EXPECT_EQ(owner, Dll()) << e.name;
+  for (const Call& c : calls) {
+    SCOPED_TRACE(c.name);
+    const FARPROC fn = GetProcAddress(Dll(), c.name);
+    ASSERT_NE(fn, nullptr);
+    uint32_t result = 0;
+    EXPECT_EQ(TvCallWith32BitArgs(fn, c.args.data(), static_cast<uint32_t>(c.args.size()), &result), 0)
+        << "the stack is not balanced";
+    if (std::string(c.name) == "cpConvertEncoding") {
+      EXPECT_EQ(result, 3u);
+      EXPECT_STREQ(name, "\xB8\xE8");
+    }
+    if (std::string(c.name).rfind("LzssCompress", 0) == 0 && c.args.size() == 5) {
+      EXPECT_LT(length, 600u);
+    }
   }
+  EXPECT_EQ(std::vector<uint8_t>(values, values + 4), (std::vector<uint8_t>{1, 3, 7, 9}));
 }
 
 int32_t TVAPI_CALL CompareInts(const void* a, const void* b) {
