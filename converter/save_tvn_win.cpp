@@ -71,8 +71,11 @@ public:
     void AddFile(const std::string& name, const std::vector<uint8_t>& source) {
         const auto n = static_cast<uint32_t>(source.size());
         buffer_.resize(PackBufferSize(source.size()));
-        uint32_t packed = 0;
-        if (!LzssCompress2(source.data(), n, buffer_.data(), &packed, TVAPI_LEVEL_DEFAULT) || packed > buffer_.size())
+        // Only the length the compressor sets counts: its result means nothing by contract, and a
+        // length left unset stays past the buffer.
+        auto packed = static_cast<uint32_t>(buffer_.size() + 1);
+        LzssCompress2(source.data(), n, buffer_.data(), &packed, TVAPI_LEVEL_DEFAULT);
+        if (packed > buffer_.size())
             Unexpected(L"无法压缩 " + path_ + L" 的成员");
         if (length_ + packed + sizeof(kWriterBytes) > kMaxContainer)
             Unexpected(path_ + L" 将超过2 GiB");

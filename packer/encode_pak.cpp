@@ -147,10 +147,12 @@ private:
         const uint8_t* block = source_.Data();
         if (size > 0) {
             uint8_t* out = compressed_.Reserve(LzssCompressBound(static_cast<uint32_t>(size)));
-            uint32_t compressed = 0;
+            // The compressor's result means nothing by contract; only the length it sets does. A
+            // length left unset stays at size, and the file is stored raw.
+            uint32_t compressed = static_cast<uint32_t>(size);
             auto compress = inputAlgo_ == kMethodLzssXor ? LzssCompressXor2 : LzssCompress2;
-            if (compress(block, static_cast<uint32_t>(size), out, &compressed, TVAPI_LEVEL_DEFAULT) &&
-                compressed < static_cast<uint32_t>(size)) {
+            compress(block, static_cast<uint32_t>(size), out, &compressed, TVAPI_LEVEL_DEFAULT);
+            if (compressed < static_cast<uint32_t>(size)) {
                 packed = static_cast<int32_t>(compressed);
                 method = static_cast<uint8_t>(inputAlgo_);
                 block = out;

@@ -46,6 +46,28 @@ std::vector<uint8_t> ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
+std::map<std::wstring, std::vector<uint8_t>> FileTree(const std::wstring& folder) {
+    std::map<std::wstring, std::vector<uint8_t>> files;
+    std::vector<std::wstring> pending{L""};
+    while (!pending.empty()) {
+        const std::wstring relative = pending.back();
+        pending.pop_back();
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((folder + L"\\" + relative + L"*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) continue;
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                pending.push_back(relative + name + L"\\");
+            else
+                files[relative + name] = ReadBytes(folder + L"\\" + relative + name);
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    return files;
+}
+
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ private:
 
 void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::wstring& path);
+// Every file below a folder by its path relative to it ("\" separators), with its bytes.
+std::map<std::wstring, std::vector<uint8_t>> FileTree(const std::wstring& folder);
 // Removes a folder and everything below it, clearing read-only attributes first.
 void RemoveTree(const std::wstring& path);
 
