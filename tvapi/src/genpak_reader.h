@@ -21,16 +21,9 @@
 #include <string_view>
 #include <vector>
 
+#include "genpak_format.h"
+
 namespace tvapi::genpak {
-
-inline constexpr size_t kTrailerSize = 9;
-inline constexpr size_t kMarkerSize = 8;  // "GENPAK" and the two writer bytes
-inline constexpr size_t kRecordFixedSize = 15;
-inline constexpr size_t kRecordMaxSize = kRecordFixedSize + 255;
-inline constexpr uint8_t kEndTagByte = 0x12;
-inline constexpr char kMarkerText[] = "GENPAK";
-
-enum Method : uint8_t { kStored = 0, kLzss = 1, kFolder = 2, kLzssXor = 3 };
 
 // Random access to the bytes of an archive.
 class Source {
