@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "genpak_reader.h"
+#include "verify.h"
 
 using namespace tvapi::genpak;
 
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   // An archive the verifier passes is one the reader reads, member by member.
-  if (Verify(source).empty()) {
+  if (genpak::Verify(source).empty()) {
     if (!readable) __builtin_trap();
     std::vector<uint8_t> out;
     for (const Entry& e : dir.entries) {

@@ -53,14 +53,14 @@ DescriptorFile ReadDescriptor(const std::wstring& path) {
 
 std::string VerifyFaults(const std::wstring& path) {
     std::ostringstream out, err;
-    if (tvapi::genpaktool::Run({L"verify", path}, out, err) == 0) return {};
+    if (genpak::tool::Run({L"verify", path}, out, err) == 0) return {};
     return out.str() + err.str() + "(verify failed)";
 }
 
 Bytes ExtractMember(const std::wstring& descriptor, const std::wstring& memberPath) {
     TempFolder extracted;
     std::ostringstream out, err;
-    EXPECT_EQ(tvapi::genpaktool::Run({L"extract", descriptor, extracted.Path()}, out, err), 0) << err.str();
+    EXPECT_EQ(genpak::tool::Run({L"extract", descriptor, extracted.Path()}, out, err), 0) << err.str();
     std::wstring path = memberPath;
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return ReadBytes(extracted / path);

@@ -13,6 +13,7 @@
 #include "support/numbered_error.h"
 #include "support/text.h"
 #include "temp_folder.h"
+#include "verify.h"
 
 namespace tavrin {
 namespace {
@@ -56,7 +57,7 @@ Archive Open(const std::wstring& path) {
     Bytes bytes = ReadBytes(path);
     tvapi::genpak::MemorySource source(bytes.data(), bytes.size());
     Archive a{};
-    for (const auto& fault : tvapi::genpak::Verify(source)) a.faults.push_back(fault.code + ": " + fault.detail);
+    for (const auto& fault : genpak::Verify(source)) a.faults.push_back(fault.code + ": " + fault.detail);
     tvapi::genpak::Directory dir;
     EXPECT_EQ(tvapi::genpak::ReadDirectory(source, dir), tvapi::genpak::Status::kOk);
     a.writerBytes[0] = dir.writerBytes[0];

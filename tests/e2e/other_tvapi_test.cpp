@@ -33,9 +33,9 @@ struct Install {
 // genpak verify's verdict and the archive's members as extracted files.
 std::map<std::wstring, Bytes> VerifiedContent(const std::wstring& archive) {
     std::ostringstream out, err;
-    EXPECT_EQ(tvapi::genpaktool::Run({L"verify", archive}, out, err), 0) << out.str() << err.str();
+    EXPECT_EQ(genpak::tool::Run({L"verify", archive}, out, err), 0) << out.str() << err.str();
     TempFolder extracted;
-    EXPECT_EQ(tvapi::genpaktool::Run({L"extract", archive, extracted.Path()}, out, err), 0) << err.str();
+    EXPECT_EQ(genpak::tool::Run({L"extract", archive, extracted.Path()}, out, err), 0) << err.str();
     return FileTree(extracted.Path());
 }
 
@@ -76,7 +76,7 @@ TEST(AnotherTvapi, TunebalePacksWhatOursPacks) {
         // what shrinks is stored compressed, though its compressors' results say "failed".
         EXPECT_NE(ReadBytes(theirSong + L".tvn"), ReadBytes(ourSong + L".tvn"));
         std::ostringstream listing, err;
-        tvapi::genpaktool::Run({L"list", theirSong + L".tvn"}, listing, err);
+        genpak::tool::Run({L"list", theirSong + L".tvn"}, listing, err);
         EXPECT_NE(listing.str().find(switches == std::wstring(L"-cprx") ? " lzss-xor " : " lzss "), std::string::npos)
             << listing.str();
         std::map<std::wstring, Bytes> both = VerifiedContent(theirSong + L".pak");

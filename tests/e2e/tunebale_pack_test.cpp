@@ -30,10 +30,10 @@ Bytes Chart() {
 void ExpectArchiveHolds(const std::wstring& archive, const std::wstring& songFolder,
                         const std::vector<std::wstring>& members) {
     std::ostringstream out, err;
-    EXPECT_EQ(tvapi::genpaktool::Run({L"verify", archive}, out, err), 0) << out.str() << err.str();
+    EXPECT_EQ(genpak::tool::Run({L"verify", archive}, out, err), 0) << out.str() << err.str();
     TempFolder extracted;
     std::ostringstream out2, err2;
-    ASSERT_EQ(tvapi::genpaktool::Run({L"extract", archive, extracted.Path()}, out2, err2), 0) << err2.str();
+    ASSERT_EQ(genpak::tool::Run({L"extract", archive, extracted.Path()}, out2, err2), 0) << err2.str();
     std::wstring base = songFolder.substr(songFolder.rfind(L'\\') + 1);
     for (const std::wstring& member : members)
         EXPECT_EQ(ReadBytes(extracted / (base + L"\\" + member)), ReadBytes(songFolder + L"\\" + member))
@@ -115,7 +115,7 @@ TEST(CommandMode, XSwitchStoresShrinkingFilesWithTheXorMethod) {
     EXPECT_EQ(RunCommand(L"-cprx", song.Path()), 0u);
     ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
     std::ostringstream out, err;
-    tvapi::genpaktool::Run({L"list", song.Tvn()}, out, err);
+    genpak::tool::Run({L"list", song.Tvn()}, out, err);
     EXPECT_NE(out.str().find(" lzss-xor "), std::string::npos) << out.str();
 }
 

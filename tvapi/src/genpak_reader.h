@@ -1,19 +1,6 @@
-// GENPAK containers: reading the directory, reading members and checking every structural rule.
-//
-// Layout (all integers little-endian, no header; a reader starts at the end):
-//
-//   0                 entry data: the blocks of the file entries, back to back, in entry order
-//   DirOffset - 8     "GENPAK" and two writer bytes (01 02 from tunebale, 00 06 from listsmith;
-//                     not checked when reading)
-//   DirOffset         EntryCount records, each 15 + NameLen bytes:
-//                       u8 NameLen, u8 Method, u32 DataOffset, u32 PackedSize, u32 FileSize,
-//                       NameLen name bytes (GB18030 or code page 936), 0x00
-//   length - 9        u32 DirOffset, u32 EntryCount, u8 EndTag 0x12
-//
-// The records end exactly where the trailer begins. Method 0 = stored, 1 = LZSS, 2 = folder (no
-// data), 3 = LZSS with the XOR scheme.
-#ifndef TVAPI_GENPAK_READER_H
-#define TVAPI_GENPAK_READER_H
+// GENPAK containers (layout in genpak_format.h): reading the directory, reading members and
+// finding them by name, as GetFileFromPakW needs. The writer bytes are kept but not checked.
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -80,17 +67,12 @@ enum class Status {
   kReadError,      // the source could not be read
 };
 
-// Stable short name of a status, as genpak prints it (e.g. "end-tag").
-const char* StatusCode(Status status);
-
 // Reads trailer, marker and records. Allocates no more than the archive's own size.
 Status ParseDirectory(Source& source, Directory& dir);
 
 // ParseDirectory, and every file entry's block lies inside the entry data: what reading members
 // relies on.
 Status ReadDirectory(Source& source, Directory& dir);
-
-inline bool IsFileMethod(uint8_t method) { return method == kStored || method == kLzss || method == kLzssXor; }
 
 // Most bytes an LZSS stream of `packed` bytes can expand to: a flag byte and eight references of
 // two bytes give at most 8 x 18 bytes. Bounds allocations made from a record's FileSize.
@@ -122,28 +104,4 @@ class MemberIndex {
   std::string foldedNames_;       // dir.names with ASCII letters lowered (same offsets)
 };
 
-enum class Writer { kTunebale, kListsmith, kUnknown };
-Writer WriterOf(const Directory& dir);
-
-struct Fault {
-  std::string code;    // stable identifier, e.g. "data-offset"
-  long long record;    // record index, or -1 for the archive as a whole
-  std::string detail;  // human-readable explanation
-};
-
-struct VerifySummary {
-  Writer writer = Writer::kUnknown;
-  uint8_t writerBytes[2] = {0, 0};
-  uint32_t records = 0;
-  uint32_t folders = 0;
-  uint32_t files = 0;
-  uint32_t dataSize = 0;
-};
-
-// Checks every structural rule of the container (docs/genpak.md lists them) and expands every
-// member. Returns the faults in record order; empty when the archive is sound.
-std::vector<Fault> Verify(Source& source, VerifySummary* summary = nullptr);
-
 }  // namespace tvapi::genpak
-
-#endif  // TVAPI_GENPAK_READER_H

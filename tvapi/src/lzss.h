@@ -6,8 +6,7 @@
 // filled with spaces and writing starts at ring position 4096 - 18. There is no end marker: the
 // reader is told the expanded size. docs/lzss-stream.md describes the stream, the levels, the XOR
 // scheme and the decoder's failure rules.
-#ifndef TVAPI_LZSS_H
-#define TVAPI_LZSS_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -44,5 +43,3 @@ uint32_t Compress(const uint8_t* src, uint32_t n, uint8_t* dst, int32_t level, b
 bool Expand(const uint8_t* src, size_t packedSize, uint8_t* dst, size_t size, bool withXor);
 
 }  // namespace tvapi::lzss
-
-#endif  // TVAPI_LZSS_H

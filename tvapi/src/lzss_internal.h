@@ -1,6 +1,5 @@
 // Internals of the LZSS codec shared by its encoder, decoder, tests and benchmark.
-#ifndef TVAPI_LZSS_INTERNAL_H
-#define TVAPI_LZSS_INTERNAL_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -45,5 +44,3 @@ const uint8_t* XorKey();
 void ApplyXor(uint8_t* data, size_t size);
 
 }  // namespace tvapi::lzss::detail
-
-#endif  // TVAPI_LZSS_INTERNAL_H

@@ -3,8 +3,7 @@
 // GB18030 covers all of Unicode and gives every character of the Chinese ANSI code page 936 the
 // same bytes as that code page, so names the game already reads keep their bytes. The mapping is
 // built in (gb18030_table.inc), since Wine and older Windows lack the code page.
-#ifndef TVAPI_NAMES_H
-#define TVAPI_NAMES_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -49,5 +48,3 @@ bool FromGb18030(std::string_view bytes, std::u16string& out);
 std::string FoldAsciiCase(std::string_view bytes);
 
 }  // namespace tvapi::names
-
-#endif  // TVAPI_NAMES_H

@@ -7,8 +7,7 @@
 // its absolute path, size and modification time: a repeated lookup reads no directory, and a
 // missing archive costs one failed file-system query. The cache is bounded in entries and bytes
 // (least recently used first out) and guarded by a mutex.
-#ifndef TVAPI_PAK_CACHE_H
-#define TVAPI_PAK_CACHE_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -41,5 +40,3 @@ inline constexpr size_t kDefaultMaxBytes = size_t{64} << 20;
 void ResetCache(size_t maxArchives = kDefaultMaxArchives, size_t maxBytes = kDefaultMaxBytes);
 
 }  // namespace tvapi::pak
-
-#endif  // TVAPI_PAK_CACHE_H

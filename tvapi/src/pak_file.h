@@ -1,7 +1,6 @@
 // Archive files on disk: the one place where TVAPI touches the file system. pak_file_win.cpp
 // (Win32) and pak_file_std.cpp (standard library) implement it.
-#ifndef TVAPI_PAK_FILE_H
-#define TVAPI_PAK_FILE_H
+#pragma once
 
 #include <cstdint>
 #include <filesystem>
@@ -26,5 +25,3 @@ bool Query(const std::filesystem::path& path, Stamp& stamp);
 std::unique_ptr<genpak::Source> Open(const std::filesystem::path& path);
 
 }  // namespace tvapi::pakfile
-
-#endif  // TVAPI_PAK_FILE_H

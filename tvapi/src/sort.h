@@ -1,6 +1,5 @@
 // QuickSort: an in-place sort of fixed-width elements through a C comparator.
-#ifndef TVAPI_SORT_H
-#define TVAPI_SORT_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -19,5 +18,3 @@ using Compare = int32_t(TVAPI_CALL*)(const void*, const void*);
 void Sort(void* first, size_t count, size_t width, Compare compare);
 
 }  // namespace tvapi::sort
-
-#endif  // TVAPI_SORT_H

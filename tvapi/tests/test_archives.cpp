@@ -106,6 +106,27 @@ std::string ArchiveBuilder::Build() const {
   return out;
 }
 
+ArchiveBuilder TunebaleSample() {
+  ArchiveBuilder b = ArchiveBuilder::Tunebale();
+  b.Folder("MySong")
+      .Stored("MySong/a.bin", RandomBytes(100, 1))
+      .Packed("MySong/chart.xml", TextLike(4000, 2))
+      .Stored("MySong/empty", "")
+      .Folder("MySong/sub")
+      .Stored("MySong/sub.txt", "sorts between sub and its contents")
+      .Packed("MySong/sub/" + kSong + ".txt", TextLike(2000, 3), /*withXor=*/true);
+  return b;
+}
+
+ArchiveBuilder ListsmithSample() {
+  ArchiveBuilder b = ArchiveBuilder::Listsmith();
+  b.Folder("song7")
+      .Packed("song7/cover.png", RandomBytes(700, 4))  // grows; still method 1
+      .Packed("song7/" + std::string(249, 'n'), TextLike(900, 5))  // NameLen 255
+      .Packed("song7/100.txt", std::string("\xFF\xFE<\0M\0", 6));
+  return b;
+}
+
 std::string RandomBytes(size_t n, uint32_t seed) {
   std::mt19937 rng(seed);
   std::string s(n, '\0');

@@ -1,7 +1,6 @@
 // Hand-built GENPAK containers for the reader, cache and genpak tests, laid out field by field
 // so that a test can build both writers' archives and every kind of damage.
-#ifndef TVAPI_TEST_ARCHIVES_H
-#define TVAPI_TEST_ARCHIVES_H
+#pragma once
 
 #include <cstdint>
 #include <filesystem>
@@ -53,6 +52,13 @@ class ArchiveBuilder {
   uint32_t position_ = 0;
 };
 
+inline const std::string kSong = "\xB8\xE8\xC7\xFA";  // 歌曲 in GB18030 / code page 936
+
+// Sound archives of both writers: tunebale's with every method, an empty member, a subfolder and a
+// Chinese name (7 records under "MySong"); listsmith's with a member that grew and a 255-byte name.
+ArchiveBuilder TunebaleSample();
+ArchiveBuilder ListsmithSample();
+
 void PutLe32(std::string& s, size_t at, uint32_t v);
 uint32_t GetLe32(const std::string& s, size_t at);
 
@@ -77,5 +83,3 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
 }  // namespace tvtest
-
-#endif  // TVAPI_TEST_ARCHIVES_H

@@ -11,6 +11,7 @@
 
 #include "genpak_commands.h"
 #include "test_archives.h"
+#include "verify.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -22,7 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using tvtest::ArchiveBuilder;
+using tvtest::ListsmithSample;
 using tvtest::Record;
+using tvtest::TunebaleSample;
 
 struct Result {
   int code;
@@ -38,7 +41,7 @@ struct Result {
 
 Result Genpak(std::vector<fs::path> args) {
   std::ostringstream out, err;
-  const int code = tvapi::genpaktool::Run(args, out, err);
+  const int code = genpak::tool::Run(args, out, err);
   return {code, out.str(), err.str()};
 }
 
@@ -52,29 +55,7 @@ class GenpakTool : public ::testing::Test {
   tvtest::TempDir tmp_;
 };
 
-const std::string kSong = "\xB8\xE8\xC7\xFA";          // 歌曲, GB18030
 const std::string kSongUtf8 = "\xE6\xAD\x8C\xE6\x9B\xB2";  // 歌曲, UTF-8
-
-ArchiveBuilder SoundTunebale() {
-  ArchiveBuilder b = ArchiveBuilder::Tunebale();
-  b.Folder("MySong")
-      .Stored("MySong/a.bin", tvtest::RandomBytes(100, 1))
-      .Packed("MySong/chart.xml", tvtest::TextLike(4000, 2))
-      .Stored("MySong/empty", "")
-      .Folder("MySong/sub")
-      .Stored("MySong/sub.txt", "sorts between sub and its contents")
-      .Packed("MySong/sub/" + kSong + ".txt", tvtest::TextLike(2000, 3), true);
-  return b;
-}
-
-ArchiveBuilder SoundListsmith() {
-  ArchiveBuilder b = ArchiveBuilder::Listsmith();
-  b.Folder("song7")
-      .Packed("song7/cover.png", tvtest::RandomBytes(500, 4))
-      .Packed("song7/song7.xml", tvtest::TextLike(3000, 5))
-      .Packed("song7/100.txt", tvtest::TextLike(200, 6));
-  return b;
-}
 
 TEST_F(GenpakTool, UsageErrorsExitWithTwo) {
   EXPECT_EQ(Genpak({}).code, 2);
@@ -88,7 +69,7 @@ TEST_F(GenpakTool, UsageErrorsExitWithTwo) {
 }
 
 TEST_F(GenpakTool, ListShowsHeaderAndOneLinePerRecord) {
-  const ArchiveBuilder b = SoundTunebale();
+  const ArchiveBuilder b = TunebaleSample();
   const fs::path pak = Write("MySong.pak", b.Build());
   const Result r = Genpak({"list", pak});
   ASSERT_EQ(r.code, 0) << r.err;
@@ -135,12 +116,12 @@ TEST_F(GenpakTool, ListAndVerifyRefuseWhatIsNoArchive) {
 }
 
 TEST_F(GenpakTool, VerifyAcceptsSoundArchivesOfBothWriters) {
-  const ArchiveBuilder t = SoundTunebale();
+  const ArchiveBuilder t = TunebaleSample();
   Result r = Genpak({"verify", Write("t.pak", t.Build())});
   EXPECT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.out, "ok: 7 records (2 folders, 5 files), " + std::to_string(t.DirOffset() - 8) +
                        " data bytes, writer-bytes 01 02 tunebale\n");
-  const ArchiveBuilder l = SoundListsmith();
+  const ArchiveBuilder l = ListsmithSample();
   r = Genpak({"verify", Write("l.tvn", l.Build())});
   EXPECT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(r.Lines().size(), 1u);
@@ -169,24 +150,26 @@ std::string Finish(const ArchiveBuilder& b, void (*damage)(std::string&, uint32_
 
 const FaultCase kFaults[] = {
     {"writer-bytes", -1, [] { ArchiveBuilder b(0x01, 0x03); b.Folder("S"); return b; }},
-    {"method", 1, [] { return Bent(SoundTunebale(), 1, [](Record& r) { r.method = 4; }); }},
-    {"name-nul", 2, [] { return Bent(SoundTunebale(), 2, [](Record& r) { r.afterName = 'x'; }); }},
+    {"writer-bytes", -1, [] { ArchiveBuilder b(0x01, 0x06); b.Folder("S"); return b; }},  // both bytes count
+    {"writer-bytes", -1, [] { ArchiveBuilder b(0x00, 0x02); b.Folder("S"); return b; }},
+    {"method", 1, [] { return Bent(TunebaleSample(), 1, [](Record& r) { r.method = 4; }); }},
+    {"name-nul", 2, [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.afterName = 'x'; }); }},
     {"name-empty", 1, [] { ArchiveBuilder b = ArchiveBuilder::Listsmith(); b.Folder("S").Packed("", "abc"); return b; }},
     {"name-encoding", 1, [] { ArchiveBuilder b = ArchiveBuilder::Tunebale(); b.Folder("S").Stored("S/\x80", "a"); return b; }},
     {"name-length", 1,
      [] { ArchiveBuilder b = ArchiveBuilder::Tunebale(); b.Folder("S").Stored("S/" + std::string(253, 'n'), "a"); return b; }},
     {"duplicate-name", 2, [] { ArchiveBuilder b = ArchiveBuilder::Listsmith(); b.Folder("S").Packed("S/a", "1").Packed("S/a", "2"); return b; }},
-    {"value-range", 3, [] { return Bent(SoundTunebale(), 3, [](Record& r) { r.fileSize = r.packedSize = 0x80000000u; r.method = 1; }); }},
-    {"data-offset", 2, [] { return Bent(SoundTunebale(), 2, [](Record& r) { r.dataOffset += 1; }); }},
-    {"data-offset", 4, [] { return Bent(SoundTunebale(), 4, [](Record& r) { r.dataOffset = 0; }); }},
-    {"folder-sizes", 4, [] { return Bent(SoundTunebale(), 4, [](Record& r) { r.fileSize = 1; }); }},
-    {"block-past-data", 2, [] { return Bent(SoundTunebale(), 2, [](Record& r) { r.packedSize += 100000; }); }},
-    {"stored-size", 1, [] { return Bent(SoundTunebale(), 1, [](Record& r) { r.fileSize += 1; }); }},
+    {"value-range", 3, [] { return Bent(TunebaleSample(), 3, [](Record& r) { r.fileSize = r.packedSize = 0x80000000u; r.method = 1; }); }},
+    {"data-offset", 2, [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.dataOffset += 1; }); }},
+    {"data-offset", 4, [] { return Bent(TunebaleSample(), 4, [](Record& r) { r.dataOffset = 0; }); }},
+    {"folder-sizes", 4, [] { return Bent(TunebaleSample(), 4, [](Record& r) { r.fileSize = 1; }); }},
+    {"block-past-data", 2, [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.packedSize += 100000; }); }},
+    {"stored-size", 1, [] { return Bent(TunebaleSample(), 1, [](Record& r) { r.fileSize += 1; }); }},
     {"packed-not-smaller", 1,
      [] { ArchiveBuilder b = ArchiveBuilder::Tunebale(); b.Folder("S").Packed("S/noise", tvtest::RandomBytes(300, 8)); return b; }},
     {"writer-method", 1, [] { ArchiveBuilder b = ArchiveBuilder::Listsmith(); b.Folder("S").Stored("S/a", "abc"); return b; }},
-    {"expand", 2, [] { return Bent(SoundTunebale(), 2, [](Record& r) { r.fileSize += 1; }); }},
-    {"expand", 6, [] { return Bent(SoundTunebale(), 6, [](Record& r) { r.method = 1; }); }},
+    {"expand", 2, [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.fileSize += 1; }); }},
+    {"expand", 6, [] { return Bent(TunebaleSample(), 6, [](Record& r) { r.method = 1; }); }},
     {"first-record", 0, [] { ArchiveBuilder b = ArchiveBuilder::Tunebale(); b.Stored("S", "a"); return b; }},
     {"first-record", 0, [] { ArchiveBuilder b = ArchiveBuilder::Tunebale(); b.Folder("S/T"); return b; }},
     {"top-folder", 1, [] { ArchiveBuilder b = ArchiveBuilder::Listsmith(); b.Folder("S").Packed("T/a", "abc"); return b; }},
@@ -229,10 +212,21 @@ TEST_F(GenpakTool, VerifyListsArchiveLevelFaultsAlone) {
        }},
   };
   for (const auto& c : cases) {
-    const Result r = Genpak({"verify", Write("damaged.pak", Finish(SoundTunebale(), c.damage))});
+    const Result r = Genpak({"verify", Write("damaged.pak", Finish(TunebaleSample(), c.damage))});
     EXPECT_EQ(r.code, 1) << c.code;
     ASSERT_EQ(r.Lines().size(), 1u) << r.out;
     EXPECT_EQ(r.Lines()[0].rfind(std::string("fault ") + c.code + ": ", 0), 0u) << r.out;
+  }
+}
+
+TEST(GenpakVerify, FindsFaultsInEveryTruncation) {
+  for (const std::string& whole : {TunebaleSample().Build(), ListsmithSample().Build()}) {
+    for (size_t n = 0; n < whole.size(); ++n) {
+      // A copy of exactly n bytes, so that reading past it is an error the sanitizer sees.
+      const std::vector<char> prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+      tvapi::genpak::MemorySource source(prefix.data(), prefix.size());
+      ASSERT_FALSE(genpak::Verify(source).empty()) << "prefix of " << n << " bytes";
+    }
   }
 }
 
@@ -244,7 +238,7 @@ TEST_F(GenpakTool, VerifyAllowsAListsmithMemberThatGrew) {
 }
 
 TEST_F(GenpakTool, ExtractWritesFoldersAndFiles) {
-  const ArchiveBuilder b = SoundTunebale();
+  const ArchiveBuilder b = TunebaleSample();
   const fs::path pak = Write("MySong.pak", b.Build());
   const fs::path out = tmp_.Path() / "out";
   const Result r = Genpak({"extract", pak, out});
@@ -284,7 +278,7 @@ TEST_F(GenpakTool, ExtractRefusesNamesThatLeaveTheFolder) {
 }
 
 TEST_F(GenpakTool, ExtractReportsMembersThatDoNotExpand) {
-  const fs::path pak = Write("bad.pak", Bent(SoundTunebale(), 2, [](Record& r) { r.fileSize += 1; }).Build());
+  const fs::path pak = Write("bad.pak", Bent(TunebaleSample(), 2, [](Record& r) { r.fileSize += 1; }).Build());
   const Result r = Genpak({"extract", pak, tmp_.Path() / "out"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("record 2"), std::string::npos);
@@ -322,7 +316,7 @@ TEST_F(GenpakTool, TheProgramPrintsUtf8AndExitsWithTheDocumentedCodes) {
   const fs::path folder = tmp_.Path() / fs::path(u"\u6B4C");  // a Unicode path too
   fs::create_directories(folder);
   const fs::path pak = folder / fs::path(u"\u66F2.pak");
-  tvtest::WriteFile(pak, SoundTunebale().Build());
+  tvtest::WriteFile(pak, TunebaleSample().Build());
   const fs::path out = tmp_.Path() / "stdout.txt";
   EXPECT_EQ(RunExe({"list", pak}, out), 0);
   const std::string listed = tvtest::ReadFile(out);
@@ -331,7 +325,7 @@ TEST_F(GenpakTool, TheProgramPrintsUtf8AndExitsWithTheDocumentedCodes) {
   EXPECT_EQ(RunExe({"verify", pak}, out), 0);
   EXPECT_EQ(tvtest::ReadFile(out).rfind("ok: 7 records", 0), 0u);
   EXPECT_EQ(RunExe({"bogus"}, out), 2);
-  tvtest::WriteFile(pak, Bent(SoundTunebale(), 2, [](Record& r) { r.dataOffset += 1; }).Build());
+  tvtest::WriteFile(pak, Bent(TunebaleSample(), 2, [](Record& r) { r.dataOffset += 1; }).Build());
   EXPECT_EQ(RunExe({"verify", pak}, out), 1);
 }
 

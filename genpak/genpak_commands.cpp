@@ -10,9 +10,12 @@
 #include "genpak_reader.h"
 #include "names.h"
 #include "pak_file.h"
+#include "verify.h"
 
-namespace tvapi::genpaktool {
+namespace genpak::tool {
 namespace {
+
+namespace names = tvapi::names;
 
 constexpr char kUsage[] =
     "usage: genpak list ARCHIVE\n"
@@ -76,15 +79,15 @@ std::string DisplayName(std::string_view bytes) {
 
 const char* MethodName(uint8_t method) {
   switch (method) {
-    case genpak::kStored: return "stored";
-    case genpak::kLzss: return "lzss";
-    case genpak::kFolder: return "folder";
-    case genpak::kLzssXor: return "lzss-xor";
+    case tvapi::genpak::kStored: return "stored";
+    case tvapi::genpak::kLzss: return "lzss";
+    case tvapi::genpak::kFolder: return "folder";
+    case tvapi::genpak::kLzssXor: return "lzss-xor";
     default: return nullptr;
   }
 }
 
-std::string WriterText(const uint8_t bytes[2]) {
+std::string WriterText(const uint8_t bytes[2], Writer writer) {
   static const char kHex[] = "0123456789abcdef";
   std::string s;
   for (int i = 0; i < 2; ++i) {
@@ -92,13 +95,11 @@ std::string WriterText(const uint8_t bytes[2]) {
     s += kHex[bytes[i] >> 4];
     s += kHex[bytes[i] & 15];
   }
-  const bool tunebale = bytes[0] == 0x01 && bytes[1] == 0x02;
-  const bool listsmith = bytes[0] == 0x00 && bytes[1] == 0x06;
-  return s + (tunebale ? " tunebale" : listsmith ? " listsmith" : " unknown");
+  return s + (writer == Writer::kTunebale ? " tunebale" : writer == Writer::kListsmith ? " listsmith" : " unknown");
 }
 
-std::unique_ptr<genpak::Source> OpenArchive(const std::filesystem::path& path, std::ostream& err) {
-  std::unique_ptr<genpak::Source> source = pakfile::Open(path);
+std::unique_ptr<tvapi::genpak::Source> OpenArchive(const std::filesystem::path& path, std::ostream& err) {
+  std::unique_ptr<tvapi::genpak::Source> source = tvapi::pakfile::Open(path);
   if (!source) err << "genpak: " << Utf8(path) << ": cannot open\n";
   return source;
 }
@@ -106,15 +107,15 @@ std::unique_ptr<genpak::Source> OpenArchive(const std::filesystem::path& path, s
 int List(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
   const auto source = OpenArchive(path, err);
   if (!source) return kExitFault;
-  genpak::Directory dir;
-  const genpak::Status status = genpak::ParseDirectory(*source, dir);
-  if (status != genpak::Status::kOk) {
-    err << "genpak: " << Utf8(path) << ": " << genpak::StatusCode(status) << "\n";
+  tvapi::genpak::Directory dir;
+  const tvapi::genpak::Status status = tvapi::genpak::ParseDirectory(*source, dir);
+  if (status != tvapi::genpak::Status::kOk) {
+    err << "genpak: " << Utf8(path) << ": " << StatusCode(status) << "\n";
     return kExitFault;
   }
   uint32_t folders = 0;
-  for (const auto& e : dir.entries) folders += e.method == genpak::kFolder ? 1 : 0;
-  out << "writer-bytes " << WriterText(dir.writerBytes) << "\n";
+  for (const auto& e : dir.entries) folders += e.method == tvapi::genpak::kFolder ? 1 : 0;
+  out << "writer-bytes " << WriterText(dir.writerBytes, WriterOf(dir)) << "\n";
   out << "records " << dir.entries.size() << "\n";
   out << "folders " << folders << "\n";
   out << "files " << dir.entries.size() - folders << "\n";
@@ -141,7 +142,7 @@ int Verify(const std::filesystem::path& path, std::ostream& out, std::ostream& e
   }
   if (!faults.empty()) return kExitFault;
   out << "ok: " << summary.records << " records (" << summary.folders << " folders, " << summary.files << " files), "
-      << summary.dataSize << " data bytes, writer-bytes " << WriterText(summary.writerBytes) << "\n";
+      << summary.dataSize << " data bytes, writer-bytes " << WriterText(summary.writerBytes, summary.writer) << "\n";
   return kExitOk;
 }
 
@@ -184,10 +185,10 @@ int Extract(const std::filesystem::path& path, const std::filesystem::path& root
             std::ostream& err) {
   const auto source = OpenArchive(path, err);
   if (!source) return kExitFault;
-  genpak::Directory dir;
-  const genpak::Status status = genpak::ReadDirectory(*source, dir);
-  if (status != genpak::Status::kOk) {
-    err << "genpak: " << Utf8(path) << ": " << genpak::StatusCode(status) << "\n";
+  tvapi::genpak::Directory dir;
+  const tvapi::genpak::Status status = tvapi::genpak::ReadDirectory(*source, dir);
+  if (status != tvapi::genpak::Status::kOk) {
+    err << "genpak: " << Utf8(path) << ": " << StatusCode(status) << "\n";
     return kExitFault;
   }
   std::error_code ec;
@@ -214,7 +215,7 @@ int Extract(const std::filesystem::path& path, const std::filesystem::path& root
       continue;
     }
     const std::filesystem::path target = root / relative;
-    if (e.method == genpak::kFolder) {
+    if (e.method == tvapi::genpak::kFolder) {
       std::filesystem::create_directories(target, ec);
       if (ec) {
         fail("cannot create folder");
@@ -223,11 +224,11 @@ int Extract(const std::filesystem::path& path, const std::filesystem::path& root
       }
       continue;
     }
-    bool read = genpak::IsReadable(e);
+    bool read = tvapi::genpak::IsReadable(e);
     if (read) {
       try {
         content.assign(e.fileSize, 0);
-        read = genpak::ReadMember(*source, e, content.data());
+        read = tvapi::genpak::ReadMember(*source, e, content.data());
       } catch (const std::bad_alloc&) {
         read = false;
       }
@@ -261,4 +262,4 @@ int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::
   return kExitUsage;
 }
 
-}  // namespace tvapi::genpaktool
+}  // namespace genpak::tool

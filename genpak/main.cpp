@@ -40,7 +40,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) args.emplace_back(std::wstring(argv[i]));
   std::ostringstream out;
   std::ostringstream err;
-  const int code = tvapi::genpaktool::Run(args, out, err);
+  const int code = genpak::tool::Run(args, out, err);
   Write(STD_OUTPUT_HANDLE, stdout, out.str());
   Write(STD_ERROR_HANDLE, stderr, err.str());
   return code;
@@ -51,7 +51,7 @@ int wmain(int argc, wchar_t** argv) {
 int main(int argc, char** argv) {
   std::vector<std::filesystem::path> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-  return tvapi::genpaktool::Run(args, std::cout, std::cerr);
+  return genpak::tool::Run(args, std::cout, std::cerr);
 }
 
 #endif

@@ -1,13 +1,12 @@
 // The commands of the genpak archive inspector, apart from the console: list, verify, extract.
 // docs/genpak.md describes the output, which tests of other programs rely on.
-#ifndef TVAPI_GENPAK_COMMANDS_H
-#define TVAPI_GENPAK_COMMANDS_H
+#pragma once
 
 #include <filesystem>
 #include <ostream>
 #include <vector>
 
-namespace tvapi::genpaktool {
+namespace genpak::tool {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFault = 1;  // unreadable archive, faults found, or something not extracted
@@ -17,6 +16,4 @@ inline constexpr int kExitUsage = 2;
 // UTF-8 text with "\n" line ends. Returns the exit code.
 int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err);
 
-}  // namespace tvapi::genpaktool
-
-#endif  // TVAPI_GENPAK_COMMANDS_H
+}  // namespace genpak::tool
