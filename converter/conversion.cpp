@@ -4,7 +4,7 @@
 
 #include "save_tvn.h"
 #include "sort_music_list.h"
-#include "support/intr.h"
+#include "tavrin/message_box.h"
 
 namespace tavrin {
 
@@ -28,20 +28,6 @@ ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& lis
     SaveTVN(game, ui, list, programFolder);  // reports its own ending
     ui.UpdateStatus(L"转换完毕,请退出!");
     return ConversionOutcome::kFinished;
-}
-
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);  // a long path: try a larger buffer
-    }
-    return path.substr(0, path.rfind(L'\\') + 1);
 }
 
 }  // namespace tavrin

@@ -26,7 +26,4 @@ inline constexpr wchar_t kOverwriteQuestion[] = L"该操作将会自动覆盖现
 ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& list,
                                 const std::wstring& programFolder, const std::function<void()>& started);
 
-// The folder holding the running program.
-std::wstring ProgramFolder();
-
 }  // namespace tavrin

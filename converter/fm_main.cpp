@@ -3,7 +3,8 @@
 #include <array>
 
 #include "conversion.h"
-#include "support/intr.h"
+#include "tavrin/message_box.h"
+#include "tavrin/module_path.h"
 
 namespace tavrin {
 namespace {
@@ -62,7 +63,7 @@ void ListsmithMain::CmdGenClick() {
     SystemGameData game;
     ConversionOutcome outcome = ConversionOutcome::kDeclined;
     try {
-        outcome = RunConversion(*this, game, musicList, ProgramFolder(), [this] {
+        outcome = RunConversion(*this, game, musicList, ModuleFolder(), [this] {
             // One conversion per start of the program: the button stays disabled.
             running_ = true;
             SetBusyPointer(true);

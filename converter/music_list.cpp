@@ -5,7 +5,7 @@
 #include <limits>
 #include <system_error>
 
-#include "support/intr.h"
+#include "tavrin/message_box.h"
 #include "xml_parser.h"
 
 namespace tavrin {

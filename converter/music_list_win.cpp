@@ -8,21 +8,14 @@
 #include <new>
 
 #include "music_list.h"
-#include "support/fso.h"
-#include "support/text.h"
-#include "support/win_handle.h"
+#include "tavrin/file_system.h"
+#include "tavrin/text.h"
+#include "tavrin/handle_owners.h"
 
 namespace tavrin {
 namespace {
 
 constexpr int32_t kHighestNumber = 999;
-
-struct FindHandleTraits {
-    using Value = HANDLE;
-    static Value Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Value v) noexcept { FindClose(v); }
-};
-using FindHandle = UniqueOwner<FindHandleTraits>;
 
 // The member's size; 0 when the archive or member is missing (and for sizes no container holds).
 uint32_t MemberSize(const std::wstring& archive, const std::wstring& member) {

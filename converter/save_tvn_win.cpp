@@ -5,21 +5,20 @@
 
 #include <tvapi.h>
 
-#include <limits>
+#include <array>
 #include <new>
 
-#include "pak_entry.h"
+#include "genpak_format.h"
 #include "save_tvn.h"
-#include "support/cfile.h"
-#include "support/fso.h"
-#include "support/intr.h"
-#include "support/numbered_error.h"
+#include "tavrin/genpak_writer.h"
+#include "tavrin/message_box.h"
+#include "tavrin/numbered_error.h"
 
 namespace tavrin {
 namespace {
 
-constexpr int64_t kMaxContainer = std::numeric_limits<int32_t>::max();
-constexpr uint8_t kWriterBytes[] = {'G', 'E', 'N', 'P', 'A', 'K', 0x00, 0x06};
+// The converter's bytes after the marker, which the game's reader does not look at.
+constexpr std::array<uint8_t, 2> kWriterBytes = {0x00, 0x06};
 
 // Stops SaveTVN with "未知错误"; the detail goes to the log.
 struct UnexpectedError {
@@ -30,42 +29,14 @@ struct UnexpectedError {
 
 std::wstring Line(const wchar_t* label, std::u16string_view value) { return label + UiText(value) + L"\r\n"; }
 
-void KillQuietly(const std::wstring& path) noexcept {
-    try {
-        KillFile(path);
-    } catch (const NumberedError&) {
-        // missing already, or not ours to remove
-    }
-}
-
-// One descriptor and its temporary directory file, from creation to the trailer.
+// One descriptor, written in place and removed unless completed, so zal_music only ever holds
+// whole descriptors.
 class DescriptorFile {
 public:
-    DescriptorFile(std::wstring path, std::wstring temporary)
-        : path_(std::move(path)), temporary_(std::move(temporary)) {}
-    DescriptorFile(const DescriptorFile&) = delete;
-    DescriptorFile& operator=(const DescriptorFile&) = delete;
-    ~DescriptorFile() {
-        if (completed_) return;
-        data_.CloseFile();
-        directory_.CloseFile();
-        if (createdData_) KillQuietly(path_);
-        if (createdDirectory_) KillQuietly(temporary_);
-    }
+    DescriptorFile(const std::wstring& path, const std::wstring& temporary)
+        : writer_(path, temporary, CommitPolicy::kWriteInPlace, kWriterBytes) {}
 
-    // Replaces an old descriptor of the folder.
-    void Create() {
-        KillQuietly(path_);
-        KillQuietly(temporary_);
-        Open(data_, path_, createdData_);
-        Open(directory_, temporary_, createdDirectory_);
-    }
-
-    void AddFolder(const std::string& name) {
-        std::vector<uint8_t> record;
-        AppendPakEntry(record, name, kPakFolder, 0, 0, 0);
-        Write(directory_, temporary_, record.data(), record.size());
-    }
+    void AddFolder(const std::string& name) { writer_.AddFolder(name); }
 
     // Compressed with the same LZSS stream whatever the data, even when it grows.
     void AddFile(const std::string& name, const std::vector<uint8_t>& source) {
@@ -75,62 +46,14 @@ public:
         // length left unset stays past the buffer.
         auto packed = static_cast<uint32_t>(buffer_.size() + 1);
         LzssCompress2(source.data(), n, buffer_.data(), &packed, TVAPI_LEVEL_DEFAULT);
-        if (packed > buffer_.size())
-            Unexpected(L"无法压缩 " + path_ + L" 的成员");
-        if (length_ + packed + sizeof(kWriterBytes) > kMaxContainer)
-            Unexpected(path_ + L" 将超过2 GiB");
-        std::vector<uint8_t> record;
-        AppendPakEntry(record, name, kPakLzss, static_cast<int32_t>(length_), static_cast<int32_t>(packed),
-                     static_cast<int32_t>(n));
-        Write(directory_, temporary_, record.data(), record.size());
-        Write(data_, path_, buffer_.data(), packed);
-        length_ += packed;
+        if (packed > buffer_.size()) Unexpected(L"无法压缩 " + writer_.Output() + L" 的成员");
+        writer_.AddFile(name, tvapi::genpak::kLzss, buffer_.data(), packed, n);
     }
 
-    void Complete(int32_t entryCount) {
-        Write(data_, path_, kWriterBytes, sizeof(kWriterBytes));
-        const auto dirOffset = static_cast<int32_t>(length_ + sizeof(kWriterBytes));
-        std::vector<uint8_t> directory;
-        try {
-            directory_.SetPointer(0, CFile::kFromBegin);
-            directory = directory_.ReadAll();
-            directory_.CloseFile();
-            KillFile(temporary_);
-        } catch (const NumberedError& e) {
-            Unexpected(temporary_ + L": " + e.Description());
-        }
-        createdDirectory_ = false;
-        if (dirOffset + static_cast<int64_t>(directory.size() + kPakTrailerSize) > kMaxContainer)
-            Unexpected(path_ + L" 将超过2 GiB");
-        std::vector<uint8_t> trailer;
-        AppendPakTrailer(trailer, dirOffset, entryCount);
-        Write(data_, path_, directory.data(), directory.size());
-        Write(data_, path_, trailer.data(), trailer.size());
-        data_.CloseFile();
-        completed_ = true;
-    }
+    void Complete() { writer_.Finish(); }
 
 private:
-    static void Open(CFile& file, const std::wstring& path, bool& created) {
-        try {
-            file.Create(path, true);
-        } catch (const NumberedError& e) {
-            Unexpected(L"无法创建文件 " + path + L": " + e.Description());
-        }
-        created = true;
-    }
-    static void Write(CFile& file, const std::wstring& path, const void* bytes, size_t count) {
-        try {
-            file.WritePtr(bytes, static_cast<int32_t>(count));
-        } catch (const NumberedError& e) {
-            Unexpected(L"无法写入文件 " + path + L": " + e.Description());
-        }
-    }
-
-    std::wstring path_, temporary_;
-    CFile data_, directory_;
-    bool createdData_ = false, createdDirectory_ = false, completed_ = false;
-    int64_t length_ = 0;  // data bytes written: the next entry's DataOffset
+    GenpakWriter writer_;
     std::vector<uint8_t> buffer_;
 };
 
@@ -144,7 +67,6 @@ public:
                const std::wstring& outputFolder) {
         const std::wstring base = outputFolder + UiText(folder_);
         DescriptorFile descriptor(base + L".tvn", base + L".tmp");
-        descriptor.Create();
         names_.Start();
         descriptor.AddFolder(EntryName(folder_, folderName));
         for (int32_t k = first; k <= last; ++k) {
@@ -157,7 +79,7 @@ public:
             if (!textBytes) Unexpected(L"无法转换名称 " + UiText(textName));
             descriptor.AddFile(EntryName(textName, *textBytes), DescriptorText(entry));
         }
-        descriptor.Complete(names_.EntryCount());
+        descriptor.Complete();
     }
 
 private:
@@ -235,6 +157,10 @@ SaveOutcome SaveTVN(GameData& game, ConversionUi& ui, MusicList& list, const std
                     GroupWriter(game, ui, errors, folder).Write(list, i, last, *folderName, outputFolder);
                 } catch (const UnexpectedError& e) {
                     ui.AppendLog(L"未知错误: " + e.detail + L"\r\n");
+                    ui.ShowMessage(L"未知错误", kMsgOk);
+                    return SaveOutcome::kUnexpected;
+                } catch (const FileFailure& e) {
+                    ui.AppendLog(L"未知错误: " + e.file + L": " + e.reason + L"\r\n");
                     ui.ShowMessage(L"未知错误", kMsgOk);
                     return SaveOutcome::kUnexpected;
                 } catch (const std::bad_alloc&) {

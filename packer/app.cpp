@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include "cmdline.h"
-#include "support/intr.h"
-#include "support/numbered_error.h"
-#include "support/text.h"
+#include "tavrin/message_box.h"
+#include "tavrin/module_path.h"
+#include "tavrin/numbered_error.h"
+#include "tavrin/text.h"
 #include "version_info.h"
 
 namespace tavrin {
@@ -40,9 +41,7 @@ void InitAppEnvironmentFrom(const std::wstring& modulePath, const std::wstring& 
 }
 
 void InitAppEnvironment() {
-    wchar_t path[1024] = {};
-    GetModuleFileNameW(nullptr, path, 1024);
-    InitAppEnvironmentFrom(TrimAtNul(std::wstring_view(path, 1024)), StringFromPtr(GetCommandLineW()));
+    InitAppEnvironmentFrom(ModulePath(), StringFromPtr(GetCommandLineW()));
     LoadAppVersion(g_app.AppExePath);
 }
 

@@ -4,42 +4,29 @@
 
 #include <tvapi.h>
 
-#include <algorithm>
-#include <limits>
+#include <array>
+#include <string>
 #include <vector>
 
 #include "pack_request.h"
-#include "pak_entry.h"
-#include "support/cfile.h"
-#include "support/fso.h"
-#include "support/numbered_error.h"
-#include "support/text.h"
+#include "tavrin/file_system.h"
+#include "tavrin/genpak_writer.h"
+#include "tavrin/numbered_error.h"
+#include "tavrin/text.h"
 
 namespace tavrin {
 namespace {
 
 constexpr int32_t kNameCapacity = 255;  // 254 name bytes and the NUL
-constexpr int32_t kMaxOffset = std::numeric_limits<int32_t>::max();
+
+// The pack builder's bytes after the marker.
+constexpr std::array<uint8_t, 2> kWriterBytes = {0x01, 0x02};
 
 // Stops the run: which file, and why.
-struct PackFailure {
-    std::wstring file;
-    std::wstring reason;
-};
+using PackFailure = FileFailure;
 
 [[noreturn]] void Fail(const std::wstring& file, const std::wstring& reason) {
     throw PackFailure{file, reason};
-}
-[[noreturn]] void Fail(const std::wstring& file, const NumberedError& e) {
-    Fail(file, e.Description());
-}
-
-void KillIfPresent(const std::wstring& path) {
-    try {
-        KillFile(path);
-    } catch (const NumberedError& e) {
-        if (e.Number() != 53 && e.Number() != 76) Fail(path, e);  // a missing file is no error
-    }
 }
 
 std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
@@ -50,13 +37,13 @@ std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::
 }
 
 // The entry name in the game's byte encoding, at most 254 bytes.
-std::vector<uint8_t> ConvertName(const std::wstring& name) {
+std::string ConvertName(const std::wstring& name) {
     char buffer[kNameCapacity];
     uint32_t code = cpMakeTrCode(TVAPI_CP_UTF16, TVAPI_CP_GB18030);
     int32_t count = cpConvertEncoding(code, name.c_str(), -1, buffer, kNameCapacity);
     if (count < 1)
         Fail(name, L"名称无法转换为游戏的编码,或转换后超过254字节");
-    return std::vector<uint8_t>(buffer, buffer + count - 1);
+    return std::string(buffer, static_cast<size_t>(count - 1));
 }
 
 int32_t CompareKeys(const std::wstring& a, const std::wstring& b) {
@@ -77,26 +64,14 @@ public:
         baseName_ = slash == std::wstring::npos ? baseDir_ : baseDir_.substr(slash + 1);
         output_ = baseDir_ + (pakExt == L"pak" ? L".pak" : L".tvn");
         temporary_ = baseDir_ + L".tmp";
-        work_ = output_ + L".part";
     }
 
     const std::wstring& Output() const { return output_; }
 
-    // A read-only archive is the user's way of keeping it: never replace one.
-    void EnsureReplaceable() const {
-        DWORD attributes = GetFileAttributesW(output_.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-            Fail(output_, L"无法替换文件: " + NumberedError::ErrorDescription(MapSystemError(ERROR_ACCESS_DENIED)));
-    }
-
-    // Builds into the work file and replaces the output only once the work file is complete.
+    // Builds into a work file that replaces the output only once complete; on any failure the
+    // writer leaves no partial file and an old output as it was.
     void Build(const FolderLister& lister, PackResult& result) {
-        EnsureReplaceable();
-        KillIfPresent(temporary_);
-        KillIfPresent(work_);
-        Open(data_, work_);
-        Open(directory_, temporary_);
-
+        GenpakWriter writer(output_, temporary_, CommitPolicy::kReplaceWhenDone, kWriterBytes);
         PakItems items;
         try {
             GetSubFolderOrFile(baseDir_, pakExt_, items, lister);
@@ -110,120 +85,71 @@ public:
             QuickSort(order.data(), static_cast<int32_t>(order.size()),
                       static_cast<int32_t>(sizeof(order[0])), CompareItems);
 
-        for (size_t i = 0; i < order.size(); ++i) AddEntry(i, *order[i]);
-        Finish(static_cast<int32_t>(order.size()), result);
-    }
-
-    // Leaves no partial file behind; an existing output stays as it was.
-    void Abandon() noexcept {
-        data_.CloseFile();
-        directory_.CloseFile();
-        DeleteFileW(work_.c_str());
-        DeleteFileW(temporary_.c_str());
+        for (size_t i = 0; i < order.size(); ++i) AddEntry(writer, i, *order[i]);
+        FinishedContainer done = writer.Finish();
+        result.entryCount = done.entryCount;
+        result.dirOffset = done.dirOffset;
     }
 
 private:
-    static void Open(CFile& file, const std::wstring& path) {
-        try {
-            file.Create(path, true);
-        } catch (const NumberedError& e) {
-            Fail(path, L"无法创建文件: " + e.Description());
-        }
-    }
-
-    void AddEntry(size_t index, const PakItem& item) {
+    void AddEntry(GenpakWriter& writer, size_t index, const PakItem& item) {
         std::wstring name = ReplaceAll(item.path, baseDir_, baseName_);
         bool folder = item.kind == PakItemKind::kFolder;
         ui_.ShowStatus(L"正在打包第 " + std::to_wstring(index + 1) + (folder ? L" 个目录:" : L" 个文件:") +
                        L"\n" + name);
-        std::vector<uint8_t> nameBytes = ConvertName(name);
+        std::string nameBytes = ConvertName(name);
         if (folder) {
-            WriteRecord(nameBytes, kPakFolder, 0, 0);
+            writer.AddFolder(nameBytes);
             return;
         }
-        int32_t size = ReadSource(item);
-        int32_t packed = size;
-        uint8_t method = kPakStored;
+        uint32_t size = ReadSource(item);
+        uint32_t packed = size;
+        uint8_t method = tvapi::genpak::kStored;
         const uint8_t* block = source_.Data();
         if (size > 0) {
-            uint8_t* out = compressed_.Reserve(LzssCompressBound(static_cast<uint32_t>(size)));
+            uint8_t* out = compressed_.Reserve(LzssCompressBound(size));
             // The compressor's result means nothing by contract; only the length it sets does. A
             // length left unset stays at size, and the file is stored raw.
-            uint32_t compressed = static_cast<uint32_t>(size);
+            uint32_t compressed = size;
             auto compress = inputAlgo_ == kMethodLzssXor ? LzssCompressXor2 : LzssCompress2;
-            compress(block, static_cast<uint32_t>(size), out, &compressed, TVAPI_LEVEL_DEFAULT);
-            if (compressed < static_cast<uint32_t>(size)) {
-                packed = static_cast<int32_t>(compressed);
+            compress(block, size, out, &compressed, TVAPI_LEVEL_DEFAULT);
+            if (compressed < size) {
+                packed = compressed;
                 method = static_cast<uint8_t>(inputAlgo_);
                 block = out;
             }
         }
-        if (packed > kMaxOffset - length_)
-            Fail(output_, L"打包后的文件将超过2 GiB,GENPAK格式无法容纳");
-        WriteRecord(nameBytes, method, packed, size);
-        try {
-            if (packed > 0) data_.WritePtr(block, packed);
-        } catch (const NumberedError& e) {
-            Fail(work_, L"无法写入文件: " + e.Description());
-        }
-        length_ += packed;
-    }
-
-    // The entry's record, at the data written so far: where its block (or the next one) begins.
-    void WriteRecord(const std::vector<uint8_t>& name, uint8_t method, int32_t packed, int32_t size) {
-        record_.clear();
-        AppendPakEntry(record_, std::string_view(reinterpret_cast<const char*>(name.data()), name.size()),
-                       method, length_, packed, size);
-        try {
-            directory_.WritePtr(record_.data(), static_cast<int32_t>(record_.size()));
-        } catch (const NumberedError& e) {
-            Fail(temporary_, L"无法写入文件: " + e.Description());
-        }
+        writer.AddFile(nameBytes, method, block, packed, size);
     }
 
     // The whole file in one read into source_. The listing's size decides first, so a file of
     // 2 GiB or more, which the format cannot hold, is refused without reading it.
-    int32_t ReadSource(const PakItem& item) {
+    uint32_t ReadSource(const PakItem& item) {
         if (item.size >= 0x80000000u) Fail(item.path, L"文件达到或超过2 GiB,GENPAK格式无法容纳");
         if (item.size == 0) return 0;
         uint32_t size = 0;
         if (ReadWholeFile(item.path, source_, size) != 0)
             Fail(item.path, L"无法读取文件(文件被占用、无权限、读取不完整或已超过2 GiB)");
-        return static_cast<int32_t>(size);
+        return size;
     }
 
-    void Finish(int32_t entryCount, PackResult& result) {
-        try {
-            std::vector<uint8_t> marker = Utf8Bytes(L"GENPAK");
-            marker.insert(marker.end(), {1, 2});
-            data_.WritePtr(marker.data(), static_cast<int32_t>(marker.size()));
-            int32_t dirOffset = length_ + static_cast<int32_t>(marker.size());
-            directory_.SetPointer(0, CFile::kFromBegin);
-            std::vector<uint8_t> tail = directory_.ReadAll();
-            directory_.CloseFile();
-            KillFile(temporary_);
-            AppendPakTrailer(tail, dirOffset, entryCount);
-            data_.WritePtr(tail.data(), static_cast<int32_t>(tail.size()));
-            data_.CloseFile();
-            result.entryCount = entryCount;
-            result.dirOffset = dirOffset;
-        } catch (const NumberedError& e) {
-            Fail(work_, L"无法写入文件: " + e.Description());
-        }
-        EnsureReplaceable();
-        if (!MoveFileExW(work_.c_str(), output_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            Fail(output_, L"无法替换文件: " +
-                              NumberedError::ErrorDescription(MapSystemError(static_cast<int32_t>(GetLastError()))));
-    }
-
-    std::wstring baseDir_, baseName_, pakExt_, output_, temporary_, work_;
+    std::wstring baseDir_, baseName_, pakExt_, output_, temporary_;
     int32_t inputAlgo_;
     PackUi& ui_;
-    CFile data_, directory_;
-    int32_t length_ = 0;           // entry data written so far
-    std::vector<uint8_t> record_;  // the directory record being written
-    ByteBuffer source_;            // the current file's bytes
-    ByteBuffer compressed_;        // the compressor's output
+    ByteBuffer source_;      // the current file's bytes
+    ByteBuffer compressed_;  // the compressor's output
+};
+
+// The busy pointer for as long as a run lasts, however it ends (a No to the question included).
+class BusyPointer {
+public:
+    explicit BusyPointer(PackUi& ui) : ui_(ui) { ui_.SetBusy(true); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+    ~BusyPointer() { ui_.SetBusy(false); }
+
+private:
+    PackUi& ui_;
 };
 
 PackResult Refuse(std::wstring message) {
@@ -246,7 +172,7 @@ PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, in
     if (attributes == INVALID_FILE_ATTRIBUTES) return Refuse(L"找不到目录 " + baseDir);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Refuse(baseDir + L" 不是目录。");
 
-    ui.SetBusy(true);
+    BusyPointer busy(ui);
     PackRun run(baseDir, pakExt, inputAlgo, ui);
     PackResult result;
     result.output = run.Output();
@@ -259,15 +185,12 @@ PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, in
         run.Build(lister, result);
         result.outcome = PackOutcome::kPacked;
     } catch (const PackFailure& f) {
-        run.Abandon();
         result.outcome = PackOutcome::kFailed;
         result.message = L"打包 " + run.Output() + L" 失败。\n" + f.file + L"\n" + f.reason;
     } catch (const std::bad_alloc&) {
-        run.Abandon();
         result.outcome = PackOutcome::kFailed;
         result.message = L"打包 " + run.Output() + L" 失败。\n" + NumberedError::ErrorDescription(kErrOutOfMemory);
     }
-    ui.SetBusy(false);
     return result;
 }
 

@@ -5,8 +5,8 @@
 #include "app.h"
 #include "folder_picker.h"
 #include "pack_request.h"
-#include "support/intr.h"
-#include "support/text.h"
+#include "tavrin/message_box.h"
+#include "tavrin/text.h"
 
 namespace tavrin {
 namespace {
@@ -68,10 +68,11 @@ void FmMain::OnActivate() {
 void FmMain::RunCommandMode() {
     PackSwitches switches = ParseSwitches(ToU16(Arg(1)));
     const std::wstring folder = Arg(2);
-    bool ok = true;
-    if (switches.archive) ok = Pack(folder, L"pak", switches.method);
-    if (ok && switches.descriptor) ok = Pack(folder, L"tvn", switches.method);
-    EndProgram(ok ? 0 : 1);
+    // The descriptor does not depend on the archive: a failed archive still leaves the descriptor
+    // to build, and each failure has been told on its own.
+    const bool archived = !switches.archive || Pack(folder, L"pak", switches.method);
+    const bool described = !switches.descriptor || Pack(folder, L"tvn", switches.method);
+    EndProgram(archived && described ? 0 : 1);
 }
 
 bool FmMain::Pack(const std::wstring& folder, const wchar_t* pakExt, int32_t method) {
@@ -94,8 +95,10 @@ void FmMain::CmdOpenClick() {
 void FmMain::CmdPakClick() {
     SetBusy(true);
     EnableWindow(Control(kIdCmdPak), FALSE);
-    if (Pack(ControlText(kIdTxInDir), L"pak", kMethodLzss) && Pack(ControlText(kIdTxInDir), L"tvn", kMethodLzss))
-        ShowMessage(L"打包完成!", kMsgOk);
+    const std::wstring folder = ControlText(kIdTxInDir);
+    const bool archived = Pack(folder, L"pak", kMethodLzss);
+    const bool described = Pack(folder, L"tvn", kMethodLzss);
+    if (archived && described) ShowMessage(L"打包完成!", kMsgOk);
     EnableWindow(Control(kIdCmdPak), TRUE);
     SetBusy(false);
 }

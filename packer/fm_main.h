@@ -7,7 +7,7 @@
 #include <string>
 
 #include "encode_pak.h"
-#include "support/form_window.h"
+#include "tavrin/form_window.h"
 
 namespace tavrin {
 

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "tavrin/handle_owners.h"
+
 namespace tavrin {
 namespace {
 
@@ -11,12 +13,13 @@ int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
     return 0;
 }
 
-struct ItemIdList {
-    PIDLIST_ABSOLUTE pidl;
-    ~ItemIdList() { CoTaskMemFree(pidl); }
-};
-
 }  // namespace
+
+ComApartment::ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+
+ComApartment::~ComApartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+}
 
 std::wstring BrowseForFolder(HWND owner, const std::wstring& startFolder) {
     BROWSEINFOW request{};
@@ -25,10 +28,10 @@ std::wstring BrowseForFolder(HWND owner, const std::wstring& startFolder) {
     request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
     request.lpfn = BrowseCallback;
     request.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
-    ItemIdList item{SHBrowseForFolderW(&request)};
-    if (!item.pidl) return {};
+    CoTaskMemory item(SHBrowseForFolderW(&request));
+    if (!item) return {};
     wchar_t path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(item.pidl, path)) return {};
+    if (!SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(item.Get()), path)) return {};
     return path;
 }
 

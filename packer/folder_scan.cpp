@@ -5,19 +5,12 @@
 #include <algorithm>
 
 #include "audio_patterns.h"
-#include "support/numbered_error.h"
-#include "support/text.h"
-#include "support/win_handle.h"
+#include "tavrin/numbered_error.h"
+#include "tavrin/text.h"
+#include "tavrin/handle_owners.h"
 
 namespace tavrin {
 namespace {
-
-struct FindHandleTraits {
-    using Value = HANDLE;
-    static Value Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void Close(Value v) noexcept { FindClose(v); }
-};
-using FindHandle = UniqueOwner<FindHandleTraits>;
 
 uint64_t FolderIdentity(const std::wstring& folder) {
     FileHandle h(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,

@@ -7,10 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "genpak_format.h"
+
 namespace tavrin {
 
-inline constexpr int32_t kMethodLzss = 1;
-inline constexpr int32_t kMethodLzssXor = 3;
+// InputAlgo: the container method a file gets when compressing it pays.
+inline constexpr int32_t kMethodLzss = tvapi::genpak::kLzss;
+inline constexpr int32_t kMethodLzssXor = tvapi::genpak::kLzssXor;
 
 struct PackSwitches {
     bool archive = false;     // "c" and "p": build FOLDER.pak

@@ -5,11 +5,20 @@
 #include <limits>
 #include <vector>
 
-#include "support/intr.h"
-#include "support/numbered_error.h"
-#include "support/win_handle.h"
+#include "tavrin/message_box.h"
+#include "tavrin/numbered_error.h"
+#include "tavrin/handle_owners.h"
 
 namespace tavrin {
+
+std::wstring GetEnvVar(const std::wstring& name) {
+    constexpr DWORD kCapacity = 32768;  // the largest value the system allows
+    std::vector<wchar_t> buffer(kCapacity);
+    DWORD n = GetEnvironmentVariableW(name.c_str(), buffer.data(), kCapacity);
+    if (n >= kCapacity) n = 0;  // cannot happen for a real variable; never read past the buffer
+    return std::wstring(buffer.data(), n);
+}
+
 namespace {
 constexpr int32_t kErrOverflow = 6;
 }  // namespace

@@ -7,6 +7,9 @@
 
 namespace tavrin {
 
+// The value of an environment variable; empty when it is not set.
+std::wstring GetEnvVar(const std::wstring& name);
+
 class CRunAndWait {
 public:
     // What the run operations return when the program cannot be started. A program that itself

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "version_resource.h"
+#include "tavrin/version_info.h"
 
 namespace tavrin {
 

@@ -1,14 +1,11 @@
 #include "file_version.h"
 
-#include "support/intr.h"
-#include "version_file.h"
+#include "tavrin/message_box.h"
 
 namespace tavrin {
 
 FileVersionRecord ReadFileVersion(const std::wstring& fileName) {
-    std::optional<FileVersionRecord> record;
-    if (std::optional<std::vector<uint8_t>> info = version::LoadVersionInfo(fileName))
-        record = version::ReadFixedPart(*info);
+    std::optional<FileVersionRecord> record = ReadFixedVersion(fileName);
     if (!record) {
         ShowMessage(L"此文件没有版本信息!");
         return {};

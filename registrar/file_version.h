@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "version_resource.h"
+#include "tavrin/version_info.h"
 
 namespace tavrin {
 

@@ -5,8 +5,9 @@
 #include "environment.h"
 #include "file_version.h"
 #include "reg.h"
-#include "support/intr.h"
-#include "support/text.h"
+#include "tavrin/message_box.h"
+#include "tavrin/module_path.h"
+#include "tavrin/text.h"
 
 namespace tavrin {
 namespace {
@@ -20,13 +21,6 @@ constexpr std::array<ControlLayout, 3> kControls{{
 }};
 
 constexpr FormLayout kForm{L"TavrinShellbindEnv", kAppTitle, 5424, 1704, kControls};
-
-std::wstring ModulePath() {
-    std::wstring path(32768, L'\0');
-    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(n < path.size() ? n : 0);
-    return path;
-}
 
 // A file of that name that is neither a folder nor hidden nor a system file.
 bool IsPlainFile(const std::wstring& path) {

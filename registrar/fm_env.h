@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "support/form_window.h"
+#include "tavrin/form_window.h"
 
 namespace tavrin {
 

@@ -1,7 +1,7 @@
 #include "reg.h"
 
-#include "support/text.h"
-#include "support/win_handle.h"
+#include "tavrin/text.h"
+#include "tavrin/handle_owners.h"
 
 namespace tavrin {
 

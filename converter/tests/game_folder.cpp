@@ -5,19 +5,15 @@
 #include <random>
 #include <stdexcept>
 
-#include "encode_pak.h"
+#include <tvapi.h>
+
+#include "genpak_format.h"
+#include "tavrin/genpak_writer.h"
 #include "temp_folder.h"
 #include "window_driver.h"
 
 namespace tavrin::testing {
 namespace {
-
-class SilentPackUi : public PackUi {
-public:
-    bool ConfirmOverwrite(const std::wstring&) override { return true; }
-    void ShowStatus(const std::wstring&) override {}
-    void SetBusy(bool) override {}
-};
 
 std::wstring WindowsPath(std::wstring path) {
     for (wchar_t& c : path)
@@ -89,19 +85,25 @@ void GameFolder::Loose(const std::wstring& gamePath, const Bytes& bytes) const {
 void GameFolder::Archive(const std::wstring& archiveName, const GameFiles& files) const {
     if (files.empty()) throw std::invalid_argument("an archive needs files");
     const std::wstring prefix = files.front().first.substr(0, files.front().first.find(L'/'));
-    TempFolder stage;
+    const std::wstring target = root_ + L"\\" + archiveName;
+    const auto name = [](const std::wstring& path) {
+        const Bytes bytes = Ansi(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    GenpakWriter writer(target, target + L".tmp", CommitPolicy::kWriteInPlace, {0x01, 0x02});
+    writer.AddFolder(name(prefix));
     for (const auto& [gamePath, bytes] : files) {
         if (gamePath.substr(0, gamePath.find(L'/')) != prefix) throw std::invalid_argument("one prefix per archive");
-        std::wstring path = stage / WindowsPath(gamePath);
-        CreateFolders(path);
-        WriteBytes(path, bytes);
+        const auto n = static_cast<uint32_t>(bytes.size());
+        Bytes packed(LzssCompressBound(n));
+        uint32_t length = n;
+        LzssCompress2(bytes.data(), n, packed.data(), &length, TVAPI_LEVEL_DEFAULT);
+        if (length < n)
+            writer.AddFile(name(gamePath), tvapi::genpak::kLzss, packed.data(), length, n);
+        else
+            writer.AddFile(name(gamePath), tvapi::genpak::kStored, bytes.data(), n, n);
     }
-    SilentPackUi ui;
-    PackResult result = EncodePak(stage / prefix, L"tvn", 1, ui);
-    if (result.outcome != PackOutcome::kPacked) throw std::runtime_error("the archive was not built");
-    std::wstring target = root_ + L"\\" + archiveName;
-    if (!MoveFileExW(result.output.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        throw std::runtime_error("the archive was not moved into the game");
+    writer.Finish();
 }
 
 CurrentFolder::CurrentFolder(const std::wstring& folder) {

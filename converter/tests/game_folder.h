@@ -42,8 +42,8 @@ public:
     // A loose file at a game path ("/" separators), folders created as needed.
     void Loose(const std::wstring& gamePath, const Bytes& bytes) const;
     // An archive named archiveName in the game folder holding files, whose game paths all begin
-    // with the same folder (the archive's prefix). Built by the pack builder's descriptor writer,
-    // so the files must not be audio.
+    // with the same folder (the archive's prefix): the folder's record, then each file, compressed
+    // when that pays, named in the system code page.
     void Archive(const std::wstring& archiveName, const GameFiles& files) const;
 
 private:

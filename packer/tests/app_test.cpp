@@ -1,9 +1,15 @@
 #include "app.h"
 
+#include <windows.h>
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
-#include "support/intr.h"
-#include "support/numbered_error.h"
+#include <thread>
+
+#include "folder_picker.h"
+#include "tavrin/message_box.h"
+#include "tavrin/numbered_error.h"
 
 namespace tavrin {
 namespace {
@@ -44,11 +50,25 @@ TEST(AppEnvironment, TokensOutsideTheRangeAreSubscriptErrors) {
 
 TEST(AppEnvironment, RunningProcessKnowsItsOwnPathAndTheMessageTitle) {
     InitAppEnvironment();
-    EXPECT_NE(App().AppExePath.find(L"support_tests.exe"), std::wstring::npos) << App().AppExePath;
+    EXPECT_NE(App().AppExePath.find(L"app_tests.exe"), std::wstring::npos) << App().AppExePath;
     EXPECT_EQ(App().AppFolder + App().AppExeName, App().AppExePath);
     EXPECT_GE(ArgCount(), 1);
     EXPECT_EQ(AppTitle(), L"Tavrin歌曲打包器");
     EXPECT_EQ(MessageTitle(), AppTitle());
+}
+
+// The folder picker is a COM dialog: the window's thread must be a single-threaded apartment.
+TEST(ComApartment, MakesTheThreadASingleThreadedApartmentForItsLife) {
+    std::thread([] {
+        APTTYPE type{};
+        APTTYPEQUALIFIER qualifier{};
+        {
+            ComApartment com;
+            ASSERT_EQ(CoGetApartmentType(&type, &qualifier), S_OK);
+            EXPECT_TRUE(type == APTTYPE_STA || type == APTTYPE_MAINSTA) << type;  // the first STA is the main one
+        }
+        EXPECT_NE(CoGetApartmentType(&type, &qualifier), S_OK) << "still initialised after the owner ended";
+    }).join();
 }
 
 }  // namespace

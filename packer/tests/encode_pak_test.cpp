@@ -10,8 +10,8 @@
 
 #include "genpak_reader.h"
 #include "names.h"
-#include "support/numbered_error.h"
-#include "support/text.h"
+#include "tavrin/numbered_error.h"
+#include "tavrin/text.h"
 #include "temp_folder.h"
 #include "verify.h"
 
@@ -262,6 +262,7 @@ TEST_F(EncodePakTest, OverwriteQuestionNoKeepsEverythingYesReplaces) {
     EXPECT_EQ(ui_.questions, (std::vector<std::wstring>{L"文件 " + song_ + L".tvn 已存在,是否覆盖?"}));
     EXPECT_EQ(ReadBytes(song_ + L".tvn"), Text("OLD"));
     EXPECT_EQ(ReadBytes(song_ + L".tmp"), Text("temp"));
+    EXPECT_FALSE(ui_.busy) << "the busy pointer outlived the declined run";
     ui_.answers = {true};
     EXPECT_EQ(Pack(L"tvn").outcome, PackOutcome::kPacked);
     EXPECT_EQ(Open(song_ + L".tvn").records.size(), 2u);

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/intr.h"
-#include "support/numbered_error.h"
+#include "tavrin/message_box.h"
+#include "tavrin/numbered_error.h"
 #include "window_driver.h"
 
 namespace tavrin {
@@ -71,6 +71,21 @@ TEST(RunDosAndWait, WithoutACloseOptionTheInterpreterPathAndCommandRunTogether) 
     EXPECT_EQ(runner.RunDosAndWait(L"exit 3", 0, 0), kRunError);
     // A command that brings its own space and switch runs.
     EXPECT_EQ(runner.RunDosAndWait(L" /C exit 5", 0, 0), 5);
+}
+
+TEST(GetEnvVar, ReadsSetVariablesAndGivesEmptyForUnsetOnes) {
+    EXPECT_EQ(GetEnvVar(L"COMSPEC").size() > 4, true);
+    std::wstring comspec = GetEnvVar(L"COMSPEC");
+    EXPECT_EQ(_wcsicmp(comspec.substr(comspec.size() - 7).c_str(), L"cmd.exe"), 0) << comspec;
+    EXPECT_EQ(GetEnvVar(L"TAVRIN_TEST_UNSET_VARIABLE"), L"");
+}
+
+TEST(GetEnvVar, LongAndUnicodeValuesArriveWhole) {
+    std::wstring value(32000, L'歌');
+    value[0] = L'x';
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TAVRIN_TEST_LONG", value.c_str()));
+    EXPECT_EQ(GetEnvVar(L"TAVRIN_TEST_LONG"), value);
+    SetEnvironmentVariableW(L"TAVRIN_TEST_LONG", nullptr);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <set>
 
-#include "cmdline.h"
 #include "reg_path.h"
 
 namespace tavrin {
@@ -62,8 +61,13 @@ TEST(PackerPath, InADriveRootHasASingleBackslash) {
 }
 
 TEST(VersionCheck, TheFourthComponentMustReach37WhateverTheOthers) {
-    auto packer = [](uint32_t major, uint32_t minor, uint32_t build, uint32_t revision) {
-        return version::FixedPartFromHalves(major << 16 | minor, build << 16 | revision, 0, 0);
+    auto packer = [](int32_t major, int32_t minor, int32_t build, int32_t revision) {
+        FileVersionRecord r;
+        r.FileMajor = major;
+        r.FileMinor = minor;
+        r.FileBuild = build;
+        r.FileRevision = revision;
+        return r;
     };
     EXPECT_FALSE(PackerAccepted(packer(1, 3, 0, 36)));
     EXPECT_FALSE(PackerAccepted(packer(65535, 65535, 65535, 36)));
@@ -90,21 +94,6 @@ TEST(Registration, EightDefaultValuesInOrder) {
         EXPECT_EQ(Utf8(entries[i].path), expected[i].first) << i;
         EXPECT_EQ(Utf8(entries[i].value), expected[i].second) << i;
         EXPECT_EQ(SplitRegPath(entries[i].path).valueName, u"") << "default values only";
-    }
-}
-
-TEST(Registration, CommandsSplitIntoPackerSwitchesAndTheRightClickedFolder) {
-    const std::u16string packer = u"C:\\Program Files\\Tavrin 工具\\tunebale.exe";
-    const std::u16string folder = u"D:\\My Songs\\歌曲 一";
-    const std::vector<RegistryEntry> entries = RegistrationEntries(packer);
-    for (auto [index, switches] : {std::pair{5, u"-cpr"}, std::pair{7, u"-cr"}}) {
-        std::u16string command = entries[static_cast<size_t>(index)].value;
-        command.replace(command.find(u"%1"), 2, folder);  // as Explorer substitutes it
-        const std::vector<std::u16string> tokens = SplitCommandLine(command, u"fallback");
-        ASSERT_EQ(tokens.size(), 3u) << Utf8(command);
-        EXPECT_EQ(tokens[0], packer);
-        EXPECT_EQ(tokens[1], switches);
-        EXPECT_EQ(tokens[2], folder);
     }
 }
 

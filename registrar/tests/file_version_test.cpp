@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "message_box_catcher.h"
-#include "support/intr.h"
+#include "tavrin/message_box.h"
 #include "temp_folder.h"
 #include "window_driver.h"
 

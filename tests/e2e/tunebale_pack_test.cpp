@@ -148,17 +148,19 @@ TEST(CommandMode, FailureIsReportedAndEndsWithNonZeroCode) {
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     CloseHandle(writer);
     EXPECT_EQ(ReadBytes(song.Pak()), Text("OLD"));
-    EXPECT_FALSE(Exists(song.Tvn()));  // the run stopped at the first failure
+    ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());  // the descriptor does not need the archive
     EXPECT_FALSE(Exists(song.Path() + L".tmp"));
 }
 
 TEST(CommandMode, MissingFolderIsRefusedWithAMessage) {
     TempFolder root;
     RunningProgram program(Tunebale() + L" -cpr \"" + (root / L"nothing here") + L"\"");
-    auto box = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
-    ASSERT_TRUE(box);
-    EXPECT_NE(box->text.find(L"nothing here"), std::wstring::npos);
-    PressButton(box->hwnd, IDOK);
+    for (int run = 0; run < 2; ++run) {  // the archive's run and the descriptor's each say it
+        auto box = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
+        ASSERT_TRUE(box);
+        EXPECT_NE(box->text.find(L"nothing here"), std::wstring::npos);
+        Answer(*box, IDOK);
+    }
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     EXPECT_FALSE(Exists(root / L"nothing here.pak"));
 }
@@ -222,11 +224,29 @@ TEST_F(PackButton, NoKeepsOneOutputYesReplacesTheOtherAndTheButtonWaits) {
     ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
 }
 
+TEST_F(PackButton, AFailedArchiveIsToldTheDescriptorStillPacksAndNoCompletionFollows) {
+    SongFolder song(L"Half Song");
+    HANDLE writer = CreateFileW((song.Path() + L"\\song.ogg").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    Press(song.Path());
+    MessageBoxInfo failure = NextBox();
+    EXPECT_NE(failure.text.find(L"song.ogg"), std::wstring::npos);
+    Answer(failure, IDOK);
+    EXPECT_TRUE(Eventually([&] { return IsWindowEnabled(cmdPak_) != FALSE; }));
+    CloseHandle(writer);
+    EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value()) << "a completion message after a failure";
+    EXPECT_FALSE(Exists(song.Pak()));
+    ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
+}
+
 TEST_F(PackButton, EmptyFolderBoxIsRefusedWithoutCompletionMessage) {
     Press(L"");
-    MessageBoxInfo box = NextBox();
-    EXPECT_NE(box.text, L"打包完成!");
-    Answer(box, IDOK);
+    for (int run = 0; run < 2; ++run) {
+        MessageBoxInfo box = NextBox();
+        EXPECT_NE(box.text, L"打包完成!");
+        Answer(box, IDOK);
+    }
     EXPECT_TRUE(Eventually([&] { return IsWindowEnabled(cmdPak_) != FALSE; }));
     EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value());
 }

@@ -1,0 +1,13 @@
+// Where the running program lies.
+#pragma once
+
+#include <string>
+
+namespace tavrin {
+
+// The full path of the running program's file, however long; empty only if the system fails.
+std::wstring ModulePath();
+// Its folder, up to and including the last backslash.
+std::wstring ModuleFolder();
+
+}  // namespace tavrin

@@ -1,0 +1,85 @@
+#include "tavrin/file_system.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "tavrin/numbered_error.h"
+#include "tavrin/handle_owners.h"
+
+namespace tavrin {
+
+bool FileExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & ~FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int32_t FileLength(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA record{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &record)) RaiseLastError();
+    return static_cast<int32_t>(record.nFileSizeLow);
+}
+
+uint32_t GetAttributes(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) RaiseLastError();
+    return attributes;
+}
+
+void KillFile(const std::wstring& path) {
+    if (!DeleteFileW(path.c_str())) RaiseLastError();
+}
+
+namespace {
+
+// Opens, sizes and reads a file in one call into the memory that allocate(size) returns.
+template <typename Allocate>
+int32_t ReadWhole(const std::wstring& path, Allocate&& allocate) {
+    // Readers only: a file another program is writing cannot be opened, so it is never read torn.
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file) return 1;
+    DWORD high = 0;
+    DWORD low = GetFileSize(file.Get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 1;
+    if (high != 0 || low >= 0x80000000u || low == 0) return 1;
+    uint8_t* target = nullptr;
+    try {
+        target = allocate(low);
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), target, low, &got, nullptr) || got != low) return 1;
+    return 0;
+}
+
+}  // namespace
+
+int32_t ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& data) {
+    return ReadWhole(path, [&](DWORD size) {
+        data.assign(size, 0);
+        return data.data();
+    });
+}
+
+uint8_t* ByteBuffer::Reserve(size_t size) {
+    if (size > capacity_) {
+        data_.reset();  // release first: the old and new block need not coexist
+        capacity_ = 0;
+        data_.reset(new uint8_t[size]);
+        capacity_ = size;
+    }
+    return data_.get();
+}
+
+int32_t ReadWholeFile(const std::wstring& path, ByteBuffer& data, uint32_t& size) {
+    size = 0;
+    return ReadWhole(path, [&](DWORD length) {
+        uint8_t* target = data.Reserve(length);
+        size = length;
+        return target;
+    });
+}
+
+}  // namespace tavrin
