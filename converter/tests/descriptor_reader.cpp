@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
-
-#include "genpak_commands.h"
+#include "archive_check.h"
 #include "temp_folder.h"
 
 namespace tavrin::testing {
@@ -51,19 +49,10 @@ DescriptorFile ReadDescriptor(const std::wstring& path) {
     return d;
 }
 
-std::string VerifyFaults(const std::wstring& path) {
-    std::ostringstream out, err;
-    if (genpak::tool::Run({L"verify", path}, out, err) == 0) return {};
-    return out.str() + err.str() + "(verify failed)";
-}
-
 Bytes ExtractMember(const std::wstring& descriptor, const std::wstring& memberPath) {
-    TempFolder extracted;
-    std::ostringstream out, err;
-    EXPECT_EQ(genpak::tool::Run({L"extract", descriptor, extracted.Path()}, out, err), 0) << err.str();
     std::wstring path = memberPath;
     std::replace(path.begin(), path.end(), L'/', L'\\');
-    return ReadBytes(extracted / path);
+    return ExtractedFiles(descriptor)[path];
 }
 
 Bytes ExpectedText(const std::wstring& index, const std::wstring& name, const std::wstring& image,

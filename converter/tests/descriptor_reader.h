@@ -1,11 +1,12 @@
 // Reads a descriptor back for the tests, independently of the writer: trailer, marker, writer
-// bytes and directory records; members through genpak's extract.
+// bytes and directory records; members through genpak's extract (archive_check.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "archive_check.h"
 #include "game_folder.h"
 
 namespace tavrin::testing {
@@ -26,8 +27,6 @@ struct DescriptorFile {
 
 // Fails the calling test (and returns what it could read) when the layout does not hold.
 DescriptorFile ReadDescriptor(const std::wstring& path);
-// genpak verify: "" when sound, else its output.
-std::string VerifyFaults(const std::wstring& path);
 // Every member, extracted by genpak, by its name below the descriptor's folder.
 Bytes ExtractMember(const std::wstring& descriptor, const std::wstring& memberPath);
 // The descriptor text a song should get: UTF-16LE with BOM, one Music line, CR LF.

@@ -6,10 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <sstream>
 
 #include "game_folder.h"
-#include "genpak_commands.h"
+#include "archive_check.h"
 #include "temp_folder.h"
 #include "window_driver.h"
 
@@ -30,13 +29,10 @@ struct Install {
     TempFolder folder;
 };
 
-// genpak verify's verdict and the archive's members as extracted files.
+// The archive's members as extracted files, once genpak verify found it sound.
 std::map<std::wstring, Bytes> VerifiedContent(const std::wstring& archive) {
-    std::ostringstream out, err;
-    EXPECT_EQ(genpak::tool::Run({L"verify", archive}, out, err), 0) << out.str() << err.str();
-    TempFolder extracted;
-    EXPECT_EQ(genpak::tool::Run({L"extract", archive, extracted.Path()}, out, err), 0) << err.str();
-    return FileTree(extracted.Path());
+    EXPECT_EQ(VerifyFaults(archive), "");
+    return ExtractedFiles(archive);
 }
 
 // The same song folder under a fresh root: CJK names, a sub-folder beside a file of the same
@@ -75,10 +71,9 @@ TEST(AnotherTvapi, TunebalePacksWhatOursPacks) {
         // The other library's plain greedy parse gives other bytes: it really did the packing. And
         // what shrinks is stored compressed, though its compressors' results say "failed".
         EXPECT_NE(ReadBytes(theirSong + L".tvn"), ReadBytes(ourSong + L".tvn"));
-        std::ostringstream listing, err;
-        genpak::tool::Run({L"list", theirSong + L".tvn"}, listing, err);
-        EXPECT_NE(listing.str().find(switches == std::wstring(L"-cprx") ? " lzss-xor " : " lzss "), std::string::npos)
-            << listing.str();
+        const std::string listing = ListArchive(theirSong + L".tvn");
+        EXPECT_NE(listing.find(switches == std::wstring(L"-cprx") ? " lzss-xor " : " lzss "), std::string::npos)
+            << listing;
         std::map<std::wstring, Bytes> both = VerifiedContent(theirSong + L".pak");
         both.merge(VerifiedContent(theirSong + L".tvn"));
         std::map<std::wstring, Bytes> source;

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "genpak_commands.h"
+#include "archive_check.h"
 #include "temp_folder.h"
 #include "window_driver.h"
 
@@ -29,14 +27,11 @@ Bytes Chart() {
 // genpak verify, then extract and compare every extracted file with its source.
 void ExpectArchiveHolds(const std::wstring& archive, const std::wstring& songFolder,
                         const std::vector<std::wstring>& members) {
-    std::ostringstream out, err;
-    EXPECT_EQ(genpak::tool::Run({L"verify", archive}, out, err), 0) << out.str() << err.str();
-    TempFolder extracted;
-    std::ostringstream out2, err2;
-    ASSERT_EQ(genpak::tool::Run({L"extract", archive, extracted.Path()}, out2, err2), 0) << err2.str();
+    EXPECT_EQ(VerifyFaults(archive), "");
+    auto extracted = ExtractedFiles(archive);
     std::wstring base = songFolder.substr(songFolder.rfind(L'\\') + 1);
     for (const std::wstring& member : members)
-        EXPECT_EQ(ReadBytes(extracted / (base + L"\\" + member)), ReadBytes(songFolder + L"\\" + member))
+        EXPECT_EQ(extracted[base + L"\\" + member], ReadBytes(songFolder + L"\\" + member))
             << std::string(member.begin(), member.end());
 }
 
@@ -114,9 +109,8 @@ TEST(CommandMode, XSwitchStoresShrinkingFilesWithTheXorMethod) {
     SongFolder song(L"Xor Song");
     EXPECT_EQ(RunCommand(L"-cprx", song.Path()), 0u);
     ExpectArchiveHolds(song.Tvn(), song.Path(), song.Others());
-    std::ostringstream out, err;
-    genpak::tool::Run({L"list", song.Tvn()}, out, err);
-    EXPECT_NE(out.str().find(" lzss-xor "), std::string::npos) << out.str();
+    const std::string listing = ListArchive(song.Tvn());
+    EXPECT_NE(listing.find(" lzss-xor "), std::string::npos) << listing;
 }
 
 TEST(CommandMode, UnicodeFolderNamesWithSpacesPack) {
