@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 namespace tavrin {
@@ -54,6 +55,22 @@ std::u16string Text(std::vector<uint8_t>& info, const std::wstring& path) {
     return s.substr(0, s.find(u'\0'));
 }
 
+using TextField = std::u16string VersionInfoRecord::*;
+constexpr std::pair<const wchar_t*, TextField> kTextEntries[] = {
+    {L"Comments", &VersionInfoRecord::Comments},
+    {L"CompanyName", &VersionInfoRecord::CompanyName},
+    {L"FileDescription", &VersionInfoRecord::FileDescription},
+    {L"FileVersion", &VersionInfoRecord::FileVersion},
+    {L"InternalName", &VersionInfoRecord::InternalName},
+    {L"LegalCopyright", &VersionInfoRecord::LegalCopyright},
+    {L"LegalTrademarks", &VersionInfoRecord::LegalTrademarks},
+    {L"OriginalFilename", &VersionInfoRecord::OriginalFilename},
+    {L"PrivateBuild", &VersionInfoRecord::PrivateBuild},
+    {L"ProductName", &VersionInfoRecord::ProductName},
+    {L"ProductVersion", &VersionInfoRecord::ProductVersion},
+    {L"SpecialBuild", &VersionInfoRecord::SpecialBuild},
+};
+
 }  // namespace
 
 std::optional<FileVersionRecord> ReadFixedVersion(const std::wstring& fileName) {
@@ -74,18 +91,7 @@ VersionInfoRecord ReadVersionInfo(const std::wstring& fileName) {
     wchar_t key[16];
     std::swprintf(key, 16, L"%04X%04X", translation[0], translation[1]);
     const std::wstring prefix = L"\\StringFileInfo\\" + std::wstring(key) + L"\\";
-    r.Comments = Text(info, prefix + L"Comments");
-    r.CompanyName = Text(info, prefix + L"CompanyName");
-    r.FileDescription = Text(info, prefix + L"FileDescription");
-    r.FileVersion = Text(info, prefix + L"FileVersion");
-    r.InternalName = Text(info, prefix + L"InternalName");
-    r.LegalCopyright = Text(info, prefix + L"LegalCopyright");
-    r.LegalTrademarks = Text(info, prefix + L"LegalTrademarks");
-    r.OriginalFilename = Text(info, prefix + L"OriginalFilename");
-    r.PrivateBuild = Text(info, prefix + L"PrivateBuild");
-    r.ProductName = Text(info, prefix + L"ProductName");
-    r.ProductVersion = Text(info, prefix + L"ProductVersion");
-    r.SpecialBuild = Text(info, prefix + L"SpecialBuild");
+    for (const auto& [name, field] : kTextEntries) r.*field = Text(info, prefix + name);
     return r;
 }
 
