@@ -9,8 +9,7 @@
 // Deliberately not XML: no entity or character references are decoded, there are no comments,
 // CDATA sections or document types, names are whatever the character table below admits, and an
 // end tag that is malformed ends the search instead of trying a later one.
-#ifndef TAVRIN_XML_PARSER_H
-#define TAVRIN_XML_PARSER_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -95,5 +94,3 @@ ElementSpan FindInstruction(std::u16string_view text, std::u16string_view open,
 ElementSpan SkipElement(std::u16string_view text, int32_t from, int32_t limit) noexcept;
 
 }  // namespace tavrin::xml
-
-#endif  // TAVRIN_XML_PARSER_H

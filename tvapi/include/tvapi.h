@@ -8,8 +8,7 @@
  * plain name. On platforms other than Windows the same functions come from a static library, and
  * TVCHAR is char16_t: text is UTF-16 everywhere.
  */
-#ifndef TVAPI_H
-#define TVAPI_H
+#pragma once
 
 #include <stdint.h>
 
@@ -85,5 +84,3 @@ uint32_t TVAPI_CALL GetFileFromPakW(void* buffer, uint32_t size, const TVCHAR* a
 #ifdef __cplusplus
 }
 #endif
-
-#endif /* TVAPI_H */

@@ -3,8 +3,7 @@
 // one separate search for every step, written out plainly, and failures raised and trapped per
 // operation. It takes exponential time on some inputs, so every call has a step budget; when the
 // budget runs out the answer is "unknown" (std::nullopt) and the caller skips the comparison.
-#ifndef TAVRIN_XML_REFERENCE_READER_H
-#define TAVRIN_XML_REFERENCE_READER_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -35,5 +34,3 @@ std::optional<ElementSpan> SkipElement(std::u16string_view text, int32_t from, i
                                        int64_t budget = kDefaultBudget);
 
 }  // namespace tavrin::xml::reference
-
-#endif  // TAVRIN_XML_REFERENCE_READER_H

@@ -1,6 +1,5 @@
 // Shorthands for the reader's tests.
-#ifndef TAVRIN_XML_TEST_SUPPORT_H
-#define TAVRIN_XML_TEST_SUPPORT_H
+#pragma once
 
 #include <cstdint>
 #include <string>
@@ -25,5 +24,3 @@ inline std::u16string AttributeOf(std::u16string_view text, std::u16string_view 
 }
 
 }  // namespace tavrin::xml::testing
-
-#endif  // TAVRIN_XML_TEST_SUPPORT_H
