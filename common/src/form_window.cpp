@@ -1,5 +1,7 @@
 #include "tavrin/form_window.h"
 
+#include <utility>
+
 namespace tavrin {
 namespace {
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -78,12 +80,15 @@ void FormWindow::EndProgram(int exitCode) {
 }
 
 void FormWindow::Layout(UINT dpi) {
-    font_.Create(dpi);
+    // A control keeps drawing with the font it holds: the old one is deleted only once every
+    // control has the new one.
+    MessageFont font = MessageFont::ForDpi(dpi);
     for (const ControlLayout& c : layout_.controls) {
         HWND control = Control(c.id);
         PlaceControl(control, c.twips, dpi);
-        font_.ApplyTo(control);
+        font.ApplyTo(control);
     }
+    font_ = std::move(font);
 }
 
 LRESULT CALLBACK FormWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

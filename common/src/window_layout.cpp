@@ -20,7 +20,7 @@ void PlaceControl(HWND control, const TwipsRect& t, UINT dpi) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MessageFont::Create(UINT dpi) {
+MessageFont MessageFont::ForDpi(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
@@ -29,7 +29,9 @@ void MessageFont::Create(UINT dpi) {
         metrics.lfMessageFont.lfHeight =
             MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(GetDpiForSystem()));
     }
-    font_.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    MessageFont font;
+    font.font_.Reset(CreateFontIndirectW(&metrics.lfMessageFont));
+    return font;
 }
 
 void MessageFont::ApplyTo(HWND control) const {

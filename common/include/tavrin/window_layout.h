@@ -19,10 +19,11 @@ SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD styl
                          UINT dpi);
 void PlaceControl(HWND control, const TwipsRect& twips, UINT dpi);
 
-// The system's message font at a given DPI; the owner deletes it when replaced or destroyed.
+// The system's message font at a given DPI; the owner deletes it when replaced or destroyed, so
+// a window replaces it only once no control uses it any more.
 class MessageFont {
 public:
-    void Create(UINT dpi);
+    static MessageFont ForDpi(UINT dpi);
     HFONT Get() const { return static_cast<HFONT>(font_.Get()); }
     void ApplyTo(HWND control) const;
 
