@@ -77,15 +77,18 @@ std::optional<int64_t> RoundInto(double value, int64_t low, int64_t high) {
     return static_cast<int64_t>(rounded);
 }
 
+// Windows opens a device for these names whatever the folder and the extension ("con.tvn",
+// "COM1 .tvn"): the part before the first dot, trailing spaces dropped, in any case.
 bool IsReservedDeviceName(std::u16string_view name) {
+    std::u16string_view stem = name.substr(0, name.find(u'.'));
+    while (!stem.empty() && stem.back() == u' ') stem.remove_suffix(1);
     std::u16string upper;
-    for (char16_t c : name.substr(0, name.find(u'.')))
-        upper.push_back(c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c);
+    for (char16_t c : stem) upper.push_back(c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c);
     for (std::u16string_view device : {u"CON", u"PRN", u"AUX", u"NUL"})
         if (upper == device) return true;
-    if (upper.size() == 4 && (upper.starts_with(u"COM") || upper.starts_with(u"LPT")) &&
-        upper[3] >= u'1' && upper[3] <= u'9')
-        return true;
+    if (upper.size() == 4 && (upper.starts_with(u"COM") || upper.starts_with(u"LPT")))
+        return (upper[3] >= u'1' && upper[3] <= u'9') || upper[3] == u'\u00B9' || upper[3] == u'\u00B2' ||
+               upper[3] == u'\u00B3';  // the superscript digits count too
     return false;
 }
 
@@ -124,12 +127,14 @@ std::optional<std::u16string> SongFolder(std::u16string_view bgmName) {
     size_t slash = bgmName.find(u'/');
     if (slash == std::u16string_view::npos) return std::nullopt;
     std::u16string_view folder = bgmName.substr(0, slash);
-    if (folder.empty() || folder == u"." || folder == u".." || folder.back() == u'.' || folder.back() == u' ')
-        return std::nullopt;
-    for (char16_t c : folder)
-        if (c < 0x20 || std::u16string_view(u"<>:\"\\|?*").find(c) != std::u16string_view::npos)
-            return std::nullopt;
-    if (IsReservedDeviceName(folder)) return std::nullopt;
+    // No folder is the table's mark of a failed song, and the writer groups songs by folder: an
+    // empty one would take failed songs into its descriptor.
+    if (folder.empty()) return std::nullopt;
+    // The descriptor is zal_music\<folder>.tvn: the extension keeps "." or "abc." an ordinary name
+    // there. Only a separator or a drive or stream colon could lead out of zal_music, and a device
+    // name to a device. Whatever else the file system refuses fails the descriptor's creation, as
+    // any file the conversion cannot create does.
+    if (folder.find_first_of(u"\\:") != std::u16string_view::npos || IsReservedDeviceName(folder)) return std::nullopt;
     return std::u16string(folder);
 }
 

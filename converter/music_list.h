@@ -71,8 +71,11 @@ std::optional<int32_t> ReadIndex(std::u16string_view value);
 // Level: the whole value must be a number that rounds (a half to even) to 0 ... 255.
 std::optional<uint8_t> ReadLevel(std::u16string_view value);
 // The song folder named by a BGM Name ("folder/song.ogg" gives "folder"); nullopt when the name
-// has no "/" or the part before it cannot be a descriptor file name in zal_music (empty, ".",
-// "..", a trailing dot or space, or a character Windows refuses in file names).
+// has no "/", the part before it is empty (the table's mark of a failed song), or it would take
+// the descriptor zal_music\<folder>.tvn out of zal_music or to a device: a "\", a ":", or a
+// device name (CON, PRN, AUX, NUL, COM1 ... COM9, LPT1 ... LPT9) with or without an extension, in
+// any case. ".", ".." and names ending in a dot or space are ordinary folders; other characters
+// the file system refuses are left for the descriptor's creation to fail on.
 std::optional<std::u16string> SongFolder(std::u16string_view bgmName);
 
 // UTF-16 for the window: wchar_t holds UTF-16 on Windows and UTF-32 elsewhere.

@@ -2,6 +2,8 @@
 // from each song's own file, and the values that stop the conversion.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "fake_conversion_ui.h"
@@ -85,26 +87,29 @@ TEST_F(MusicListReading, AcceptsIndexesFrom100To65535AfterRoundingHalvesToEven) 
 TEST_F(MusicListReading, TheSongFolderComesFromTheSongFilesBgmName) {
     game.Put(u"ok.xml", SongFile("a/a.ogg"));
     game.Put(u"deep.xml", SongFile("Folder Name/sub/b.ogg"));
+    game.Put(u"dots.xml", SongFile("../x.ogg"));
+    game.Put(u"empty.xml", SongFile("/x.ogg"));
     game.Put(u"noslash.xml", SongFile("b.ogg"));
     game.Put(u"nobgm.xml", "<Song><Chart/></Song>");
-    game.Put(u"dots.xml", SongFile("../x.ogg"));
     game.Put(u"colon.xml", SongFile("c:d/x.ogg"));
     game.Put(u"device.xml", SongFile("con/x.ogg"));
-    game.Put(u"empty.xml", SongFile("/x.ogg"));
+    struct Case {
+        const char* file;
+        std::u16string folder;
+        int32_t failed;
+    };
+    const Case cases[] = {{"ok.xml", u"a", 0},     {"deep.xml", u"Folder Name", 0}, {"dots.xml", u"..", 0},
+                          {"empty.xml", u"", 1},   {"noslash.xml", u"", 1},         {"nobgm.xml", u"", 1},
+                          {"missing.xml", u"", 1}, {"colon.xml", u"", 1},           {"device.xml", u"", 1}};
     std::string list;
     int index = 100;
-    for (const char* file : {"ok.xml", "deep.xml", "noslash.xml", "nobgm.xml", "missing.xml", "dots.xml", "colon.xml",
-                             "device.xml", "empty.xml"})
-        list += Song(std::to_string(index++), file);
+    for (const Case& c : cases) list += Song(std::to_string(index++), c.file);
     ASSERT_EQ(Load(list), LoadOutcome::kLoaded);
-    ASSERT_EQ(MusicCount(table), 9);
-    EXPECT_EQ(table[0].Folder, u"a");
-    EXPECT_EQ(table[0].ReadFailed, 0);
-    EXPECT_EQ(table[1].Folder, u"Folder Name");
-    EXPECT_EQ(table[1].ReadFailed, 0);
-    for (int k = 2; k < 9; ++k) {
-        EXPECT_EQ(table[k].ReadFailed, 1) << k;  // failed entries keep their slot, with no folder
-        EXPECT_EQ(table[k].Folder, u"") << k;
+    ASSERT_EQ(MusicCount(table), static_cast<int32_t>(std::size(cases)));
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        SCOPED_TRACE(cases[k].file);  // failed entries keep their slot, with no folder
+        EXPECT_EQ(table[k].Folder, cases[k].folder);
+        EXPECT_EQ(table[k].ReadFailed, cases[k].failed);
     }
 }
 
@@ -231,14 +236,55 @@ TEST(ListValues, LevelIsAWholeNumberValue) {
 }
 
 TEST(ListValues, SongFolderIsTheBgmNameBeforeItsFirstSlash) {
-    EXPECT_EQ(SongFolder(u"a/a.ogg"), u"a");
-    EXPECT_EQ(SongFolder(u"歌曲/x/y.ogg"), u"歌曲");
-    EXPECT_EQ(SongFolder(u"com10/x.ogg"), u"com10");
-    EXPECT_EQ(SongFolder(u"a.b/x.ogg"), u"a.b");
-    for (std::u16string_view bad : {u"a.ogg", u"^ERROR", u"/x.ogg", u"./x", u"../x", u"a./x", u"a /x", u"a\\b/x",
-                                    u"a*/x", u"a?/x", u"a|b/x", u"a<b/x", u"a\"b/x", u"a\tb/x", u"NUL/x", u"aux.txt/x",
-                                    u"LPT1/x", u"Com3/x"})
-        EXPECT_EQ(SongFolder(bad), std::nullopt) << UiText(bad).size();
+    struct Case {
+        std::u16string_view bgm;
+        std::optional<std::u16string> folder;
+    };
+    const Case cases[] = {
+        {u"a/a.ogg", u"a"},
+        {u"歌曲/x/y.ogg", u"歌曲"},
+        {u"a.b/x.ogg", u"a.b"},
+        // With ".tvn" after them these are ordinary names inside zal_music: "zal_music\..tvn",
+        // "zal_music\...tvn", "zal_music\a..tvn", "zal_music\a .tvn".
+        {u"./x", u"."},
+        {u"../x", u".."},
+        {u"a./x", u"a."},
+        {u"a /x", u"a "},
+        // The file system refuses these; creating the descriptor fails and says so.
+        {u"a*/x", u"a*"},
+        {u"a?/x", u"a?"},
+        {u"a|b/x", u"a|b"},
+        {u"a<b>/x", u"a<b>"},
+        {u"a\"b/x", u"a\"b"},
+        {u"a\tb/x", u"a\tb"},
+        // Not device names: a longer stem, a digit 0, a space before the name.
+        {u"com10/x.ogg", u"com10"},
+        {u"COM0/x", u"COM0"},
+        {u"connect/x", u"connect"},
+        {u" con/x", u" con"},
+        // No folder, or one that would leave zal_music or open a device.
+        {u"a.ogg", std::nullopt},
+        {u"^ERROR", std::nullopt},
+        {u"/x.ogg", std::nullopt},  // no folder marks a failed song
+        {u"a\\b/x", std::nullopt},
+        {u"..\\..\\x/y", std::nullopt},
+        {u"c:d/x", std::nullopt},
+        {u"a:stream/x", std::nullopt},
+        {u"NUL/x", std::nullopt},
+        {u"con/x", std::nullopt},
+        {u"aux.txt/x", std::nullopt},
+        {u"prn./x", std::nullopt},
+        {u"Con /x", std::nullopt},
+        {u"nul .a.b/x", std::nullopt},
+        {u"LPT1/x", std::nullopt},
+        {u"Com3/x", std::nullopt},
+        {u"lpt9.x/x", std::nullopt},
+        {u"COM\u00B9/x", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(std::u16string(c.bgm)));
+        EXPECT_EQ(SongFolder(c.bgm), c.folder);
+    }
 }
 
 TEST(ListValues, UiTextKeepsEveryCharacter) {
