@@ -8,8 +8,8 @@
 
 namespace tavrin {
 
-ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& list,
-                                const std::wstring& programFolder, const std::function<void()>& started) {
+ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& list, const std::wstring& programFolder,
+                                const std::function<void()>& started, const std::function<void()>& finished) {
     if (ui.ShowMessage(kOverwriteQuestion, kMsgYesNoQuestionDefaultNo) != kAnswerYes)
         return ConversionOutcome::kDeclined;
     if (started) started();
@@ -19,6 +19,7 @@ ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& lis
             return ConversionOutcome::kListMissing;
         case LoadOutcome::kStopped:
             ui.UpdateStatus(L"读取失败,转换中止");
+            if (finished) finished();
             return ConversionOutcome::kStopped;
         case LoadOutcome::kLoaded:
             break;
@@ -27,6 +28,7 @@ ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& lis
     SortMusicList(list, 0, MusicCount(list) - 1);
     SaveTVN(game, ui, list, programFolder);  // reports its own ending
     ui.UpdateStatus(L"转换完毕,请退出!");
+    if (finished) finished();
     return ConversionOutcome::kFinished;
 }
 

@@ -21,9 +21,12 @@ enum class ConversionOutcome {
 inline constexpr wchar_t kOverwriteQuestion[] = L"该操作将会自动覆盖现有的tvn文件，是否继续？";
 
 // Asks the overwrite question; after Yes calls started (the window makes itself busy) and runs the
-// conversion, writing into programFolder\zal_music. ConversionClosed from ui passes through, with
-// no incomplete descriptor left behind. list is the song table, kept for the life of the program.
-ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& list,
-                                const std::wstring& programFolder, const std::function<void()>& started);
+// conversion, writing into programFolder\zal_music. Once the run has set its closing status (saving
+// done or stopped, or a list value the table cannot take) it calls finished: the window's normal
+// pointer and beep. A missing list calls no finished, as the program just ends. ConversionClosed
+// from ui passes through, with no incomplete descriptor left behind. list is the song table, kept
+// for the life of the program.
+ConversionOutcome RunConversion(ConversionUi& ui, GameData& game, MusicList& list, const std::wstring& programFolder,
+                                const std::function<void()>& started, const std::function<void()>& finished = {});
 
 }  // namespace tavrin

@@ -33,7 +33,11 @@ constexpr FormLayout kForm{L"TavrinListsmithMain", L"Tavrin歌曲转换器 Beta2
 
 bool ListsmithMain::Load(HINSTANCE instance) {
     SetMessageTitle(kListsmithTitle);
-    return Create(instance, kForm);
+    if (!Create(instance, kForm)) return false;
+    // An edit control takes about 32,000 characters unless told otherwise; a long run's log would
+    // lose its lines. 0 asks for the largest limit there is.
+    SendMessageW(Control(kIdTxOut), EM_SETLIMITTEXT, 0, 0);
+    return true;
 }
 
 bool ListsmithMain::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
@@ -63,21 +67,24 @@ void ListsmithMain::CmdGenClick() {
     SystemGameData game;
     ConversionOutcome outcome = ConversionOutcome::kDeclined;
     try {
-        outcome = RunConversion(*this, game, musicList, ModuleFolder(), [this] {
-            // One conversion per start of the program: the button stays disabled.
-            running_ = true;
-            SetBusyPointer(true);
-            EnableWindow(Control(kIdCmdGen), FALSE);
-        });
+        outcome = RunConversion(
+            *this, game, musicList, ModuleFolder(),
+            [this] {
+                // One conversion per start of the program: the button stays disabled.
+                running_ = true;
+                SetBusyPointer(true);
+                EnableWindow(Control(kIdCmdGen), FALSE);
+            },
+            [this] {
+                SetBusyPointer(false);
+                MessageBeep(MB_OK);
+            });
     } catch (const ConversionClosed&) {
         EndProgram(0);  // the run has removed what it had not finished
         return;
     }
     running_ = false;
-    if (outcome == ConversionOutcome::kDeclined) return;
-    SetBusyPointer(false);
-    MessageBeep(MB_OK);
-    if (outcome == ConversionOutcome::kListMissing) EndProgram(1);
+    if (outcome == ConversionOutcome::kListMissing) EndProgram(1);  // the user was told; no beep
 }
 
 void ListsmithMain::SetLine(int id, const std::wstring& text) {

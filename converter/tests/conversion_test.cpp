@@ -22,7 +22,8 @@ protected:
     std::wstring Music() const { return root / L"zal_music"; }
 
     ConversionOutcome Run() {
-        return RunConversion(ui, data, list, root.Path(), [this] { ++started; });
+        return RunConversion(
+            ui, data, list, root.Path(), [this] { ++started; }, [this] { ++finished; });
     }
 
     // Two folders given in reverse order, the second with two songs.
@@ -47,6 +48,7 @@ protected:
     FakeConversionUi ui;
     MusicList list;
     int started = 0;
+    int finished = 0;  // the window's normal pointer and beep
 };
 
 TEST_F(Conversion, AnsweringNoChangesNothing) {
@@ -57,6 +59,7 @@ TEST_F(Conversion, AnsweringNoChangesNothing) {
     EXPECT_EQ(ui.messages[0].text, L"该操作将会自动覆盖现有的tvn文件，是否继续？");
     EXPECT_EQ(ui.messages[0].style, 0x124u);  // Yes and No, question icon, No the default
     EXPECT_EQ(started, 0);
+    EXPECT_EQ(finished, 0);
     EXPECT_TRUE(ui.statuses.empty());
     EXPECT_TRUE(ui.progress.empty());
     EXPECT_EQ(ui.logClears, 0);
@@ -67,6 +70,7 @@ TEST_F(Conversion, YesReadsSortsAndSavesWithTheStatusLinesInOrder) {
     TwoFolders();
     EXPECT_EQ(Run(), ConversionOutcome::kFinished);
     EXPECT_EQ(started, 1);
+    EXPECT_EQ(finished, 1);
     EXPECT_EQ(ui.statuses, (std::vector<std::wstring>{L"正在读取 zal_script/music.txt ...", L"读取完毕!",
                                                        L"正在排序列表...", L"正在保存TVN文件...", L"保存完毕!",
                                                        L"转换完毕,请退出!"}));
@@ -96,6 +100,8 @@ TEST_F(Conversion, AMissingListEndsTheRunBeforeAnythingIsWritten) {
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[1].text, L"没有找到文件 zal_script/music.txt!");
     EXPECT_TRUE(ui.statuses.empty());
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(finished, 0);  // no beep: the program ends
 }
 
 TEST_F(Conversion, AnUnreadableLevelStopsTheRunWithNothingWritten) {
@@ -106,6 +112,7 @@ TEST_F(Conversion, AnUnreadableLevelStopsTheRunWithNothingWritten) {
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_NE(ui.messages[1].text.find(L"\"300\""), std::wstring::npos);
     EXPECT_EQ(ui.status, L"读取失败,转换中止");
+    EXPECT_EQ(finished, 1);
     EXPECT_TRUE(FilesIn(Music()).empty());
 }
 
@@ -117,6 +124,7 @@ TEST_F(Conversion, SavingThatStopsStillEndsWithTheClosingStatus) {
     EXPECT_EQ(Run(), ConversionOutcome::kFinished);
     EXPECT_EQ(ui.messages.back().text, L"未知错误");
     EXPECT_EQ(ui.status, L"转换完毕,请退出!");
+    EXPECT_EQ(finished, 1);
 }
 
 TEST_F(Conversion, ClosingTheWindowPassesThroughAndLeavesOnlyWholeDescriptors) {
@@ -125,6 +133,7 @@ TEST_F(Conversion, ClosingTheWindowPassesThroughAndLeavesOnlyWholeDescriptors) {
         if (ui.progress.size() == 5) throw ConversionClosed{};  // at the second folder
     };
     EXPECT_THROW(Run(), ConversionClosed);
+    EXPECT_EQ(finished, 0);
     EXPECT_EQ(FilesIn(Music()), (std::vector<std::wstring>{L"Alpha.tvn"}));
     EXPECT_EQ(VerifyFaults(Music() + L"\\Alpha.tvn"), "");
 }
