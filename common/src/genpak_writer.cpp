@@ -18,7 +18,8 @@ namespace fmt = tvapi::genpak;
 void DeleteIfPresent(const std::wstring& path) {
     if (DeleteFileW(path.c_str())) return;
     const DWORD code = GetLastError();
-    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+    // A name the file system refuses holds no file either; creating it will say why.
+    if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND && code != ERROR_INVALID_NAME)
         Fail(path, L"无法删除文件: ", MapSystemError(static_cast<int32_t>(code)));
 }
 
@@ -53,7 +54,13 @@ GenpakWriter::GenpakWriter(std::wstring output, std::wstring temporary, CommitPo
     DeleteIfPresent(temporary_);
     DeleteIfPresent(dataPath_);
     Open(data_, dataPath_);
-    Open(directory_, temporary_);
+    try {
+        Open(directory_, temporary_);
+    } catch (...) {
+        data_.CloseFile();  // no destructor runs for an object never made
+        DeleteFileW(dataPath_.c_str());
+        throw;
+    }
 }
 
 GenpakWriter::~GenpakWriter() {
