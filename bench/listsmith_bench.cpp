@@ -112,16 +112,19 @@ void MakeGame(const GameFolder& game, int songs) {
         if (k % 5 != 4) {
             folder = L"song" + id;
             image = L"zal_image/img_music/" + folder + L".png";
-            images[static_cast<size_t>(k % (kNumbered + 1))].push_back({image, ImageBytes(static_cast<uint32_t>(k), 12000)});
+            images[static_cast<size_t>(k % (kNumbered + 1))].push_back(
+                {image, ImageBytes(static_cast<uint32_t>(k), 12000)});
         }
         std::wstring file = L"zal_song/" + id + L".xml";
-        list.push_back({std::to_wstring(100 + k), L"Song " + id, image, file, std::to_wstring(k % 10), L"Pop", L"Bench"});
+        list.push_back(
+            {std::to_wstring(100 + k), L"Song " + id, image, file, std::to_wstring(k % 10), L"Pop", L"Bench"});
         songFiles.push_back({file, Ansi(SongFileText(folder + L"/" + folder + L".ogg"))});
     }
     game.Archive(L"zal_script.pak", {{L"zal_script/music.txt", Ansi(MusicListText(list))}});
     game.Archive(L"zal_song.pak", songFiles);
     for (int n = 0; n < kNumbered; ++n)
-        if (!images[static_cast<size_t>(n)].empty()) game.Archive(L"zal_image" + Numbered(n) + L".pak", images[static_cast<size_t>(n)]);
+        if (!images[static_cast<size_t>(n)].empty())
+            game.Archive(L"zal_image" + Numbered(n) + L".pak", images[static_cast<size_t>(n)]);
     if (!images[kNumbered].empty()) game.Archive(L"zal_image.pak", images[kNumbered]);
 }
 
@@ -204,8 +207,10 @@ private:
             const std::wstring tvn = base + L".tvn", tmp = base + L".tmp";
             DeleteFileW(tvn.c_str());
             DeleteFileW(tmp.c_str());
-            HANDLE data = CreateFileW(tvn.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
-            HANDLE dir = CreateFileW(tmp.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+            HANDLE data = CreateFileW(tvn.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, 0, nullptr);
+            HANDLE dir = CreateFileW(tmp.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                     0, nullptr);
             DWORD n = 0;
             for (int w = 0; w < 4; ++w) {
                 WriteFile(dir, record, sizeof(record), &n, nullptr);
@@ -269,7 +274,8 @@ int wmain(int argc, wchar_t** argv) {
         for (size_t g = 0; g < games.size(); ++g) {
             Timing t;
             if (!games[g]->Convert(t)) {
-                std::fprintf(stderr, "listsmith_bench: the conversion of %d songs did not finish cleanly\n", games[g]->Songs());
+                std::fprintf(stderr, "listsmith_bench: the conversion of %d songs did not finish cleanly\n",
+                             games[g]->Songs());
                 return 1;
             }
             timings[g].push_back(t);

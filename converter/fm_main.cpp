@@ -15,8 +15,8 @@ constexpr wchar_t kUsage[] =
     L"     视歌曲数量，可能需要几秒钟到几分钟的时间，请耐心等待。\r\n"
     L"     该操作将会自动覆盖现有的tvn文件，请谨慎开始。";
 
-constexpr DWORD kLogStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE |
-                            ES_AUTOVSCROLL | ES_READONLY | ES_WANTRETURN;
+constexpr DWORD kLogStyle =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | ES_WANTRETURN;
 
 // Creation order is tab order: the button, then the log.
 constexpr std::array<ControlLayout, 5> kControls{{

@@ -96,8 +96,8 @@ std::wstring Quoted(std::u16string_view value) { return L"\"" + UiText(value) + 
 
 // What identifies an element in a message: its place in the list and its Index text.
 std::wstring Which(int32_t ordinal, std::u16string_view indexText) {
-    return L"音乐列表 " + UiText(kMusicListPath) + L" 中的第 " + std::to_wstring(ordinal) +
-           L" 个 Music 元素 (Index=" + Quoted(indexText) + L")";
+    return L"音乐列表 " + UiText(kMusicListPath) + L" 中的第 " + std::to_wstring(ordinal) + L" 个 Music 元素 (Index=" +
+           Quoted(indexText) + L")";
 }
 
 LoadOutcome Stop(ConversionUi& ui, const std::wstring& message) {
@@ -196,9 +196,9 @@ LoadOutcome LoadMusicList(GameData& game, ConversionUi& ui, MusicList& list) {
         std::optional<uint8_t> level = ReadLevel(levelText);
         if (!level) {
             return Stop(ui, Which(ordinal, indexText) +
-                                (levelText == xml::kErrorText ? std::wstring(L": 缺少 Level 属性。")
-                                                              : L": Level " + Quoted(levelText) +
-                                                                    L" 不是 0 到 255 之间的数字。"));
+                                (levelText == xml::kErrorText
+                                     ? std::wstring(L": 缺少 Level 属性。")
+                                     : L": Level " + Quoted(levelText) + L" 不是 0 到 255 之间的数字。"));
         }
         entry.Level = *level;
         entry.Genre = attribute(u"Genre");

@@ -44,8 +44,7 @@ public:
     // The whole file at a game path ("zal_script/music.txt"): a loose file under the current
     // folder first, then the archive named by the path's first component, then (allowNumbered)
     // that archive's numbered siblings 999 down to 000. False when none has it.
-    virtual bool GetGameFile(const std::u16string& path, std::vector<uint8_t>& data,
-                             bool allowNumbered) = 0;
+    virtual bool GetGameFile(const std::u16string& path, std::vector<uint8_t>& data, bool allowNumbered) = 0;
     // Game text in the system's ANSI code page.
     virtual std::u16string FromAnsi(const std::vector<uint8_t>& bytes) = 0;
     // An entry name in the system's ANSI code page; nullopt when the code page cannot represent

@@ -31,9 +31,8 @@ std::wstring NumberedName(const std::wstring& prefix, int32_t n) {
 }
 
 bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-               CSTR_EQUAL;
+    return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                        static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 // The number of a file name prefix + three digits + ".pak", or -1.

@@ -112,7 +112,8 @@ private:
         }
         const std::string& checked = EntryName(name, *nameBytes);
         if (!names_.Store(base))
-            Unexpected(L"文件夹 " + UiText(folder_) + L" 的文件超过" + std::to_wstring(StoredNames::kSlots - 1) + L"个");
+            Unexpected(L"文件夹 " + UiText(folder_) + L" 的文件超过" + std::to_wstring(StoredNames::kSlots - 1) +
+                       L"个");
         descriptor.AddFile(checked, data);
         path = std::move(name);
     }

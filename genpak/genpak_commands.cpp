@@ -23,243 +23,250 @@ constexpr char kUsage[] =
     "       genpak extract ARCHIVE DIR\n";
 
 std::string Utf8(const std::filesystem::path& p) {
-  const std::u8string s = p.u8string();
-  return std::string(s.begin(), s.end());
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }
 
 void AppendHex(std::string& out, uint8_t b) {
-  static const char kHex[] = "0123456789ABCDEF";
-  out += "\\x";
-  out += kHex[b >> 4];
-  out += kHex[b & 15];
+    static const char kHex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out += kHex[b >> 4];
+    out += kHex[b & 15];
 }
 
 // A record name for display: GB18030 decoded to UTF-8; bytes that do not decode, control
 // characters and the backslash itself appear as \xHH, so every name stays on one line and the
 // display tells undecodable bytes apart.
 std::string DisplayName(std::string_view bytes) {
-  std::string out;
-  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
-  size_t i = 0;
-  while (i < bytes.size()) {
-    char32_t cp = 0;
-    const int n = names::DecodeCodePoint(p + i, bytes.size() - i, cp);
-    if (n == 0) {
-      AppendHex(out, p[i]);
-      ++i;
-      continue;
+    std::string out;
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        char32_t cp = 0;
+        const int n = names::DecodeCodePoint(p + i, bytes.size() - i, cp);
+        if (n == 0) {
+            AppendHex(out, p[i]);
+            ++i;
+            continue;
+        }
+        if (cp < 0x20 || cp == 0x7F || cp == '\\') {
+            AppendHex(out, static_cast<uint8_t>(cp));
+        } else {
+            AppendUtf8(out, cp);
+        }
+        i += static_cast<size_t>(n);
     }
-    if (cp < 0x20 || cp == 0x7F || cp == '\\') {
-      AppendHex(out, static_cast<uint8_t>(cp));
-    } else {
-      AppendUtf8(out, cp);
-    }
-    i += static_cast<size_t>(n);
-  }
-  return out;
+    return out;
 }
 
 const char* MethodName(uint8_t method) {
-  switch (method) {
-    case tvapi::genpak::kStored: return "stored";
-    case tvapi::genpak::kLzss: return "lzss";
-    case tvapi::genpak::kFolder: return "folder";
-    case tvapi::genpak::kLzssXor: return "lzss-xor";
-    default: return nullptr;
-  }
+    switch (method) {
+        case tvapi::genpak::kStored:
+            return "stored";
+        case tvapi::genpak::kLzss:
+            return "lzss";
+        case tvapi::genpak::kFolder:
+            return "folder";
+        case tvapi::genpak::kLzssXor:
+            return "lzss-xor";
+        default:
+            return nullptr;
+    }
 }
 
 std::string WriterText(const uint8_t bytes[2], Writer writer) {
-  static const char kHex[] = "0123456789abcdef";
-  std::string s;
-  for (int i = 0; i < 2; ++i) {
-    if (i) s += ' ';
-    s += kHex[bytes[i] >> 4];
-    s += kHex[bytes[i] & 15];
-  }
-  return s + (writer == Writer::kTunebale ? " tunebale" : writer == Writer::kListsmith ? " listsmith" : " unknown");
+    static const char kHex[] = "0123456789abcdef";
+    std::string s;
+    for (int i = 0; i < 2; ++i) {
+        if (i) s += ' ';
+        s += kHex[bytes[i] >> 4];
+        s += kHex[bytes[i] & 15];
+    }
+    return s + (writer == Writer::kTunebale ? " tunebale" : writer == Writer::kListsmith ? " listsmith" : " unknown");
 }
 
 std::unique_ptr<tvapi::genpak::Source> OpenArchive(const std::filesystem::path& path, std::ostream& err) {
-  std::unique_ptr<tvapi::genpak::Source> source = tvapi::pakfile::Open(path);
-  if (!source) err << "genpak: " << Utf8(path) << ": cannot open\n";
-  return source;
+    std::unique_ptr<tvapi::genpak::Source> source = tvapi::pakfile::Open(path);
+    if (!source) err << "genpak: " << Utf8(path) << ": cannot open\n";
+    return source;
 }
 
 int List(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-  const auto source = OpenArchive(path, err);
-  if (!source) return kExitFault;
-  tvapi::genpak::Directory dir;
-  const tvapi::genpak::Status status = tvapi::genpak::ParseDirectory(*source, dir);
-  if (status != tvapi::genpak::Status::kOk) {
-    err << "genpak: " << Utf8(path) << ": " << StatusCode(status) << "\n";
-    return kExitFault;
-  }
-  uint32_t folders = 0;
-  for (const auto& e : dir.entries) folders += e.method == tvapi::genpak::kFolder ? 1 : 0;
-  out << "writer-bytes " << WriterText(dir.writerBytes, WriterOf(dir)) << "\n";
-  out << "records " << dir.entries.size() << "\n";
-  out << "folders " << folders << "\n";
-  out << "files " << dir.entries.size() - folders << "\n";
-  out << "data-size " << dir.DataSize() << "\n";
-  out << "dir-offset " << dir.dirOffset << "\n";
-  for (size_t i = 0; i < dir.entries.size(); ++i) {
-    const auto& e = dir.entries[i];
-    const char* method = MethodName(e.method);
-    out << i << ' ' << (method ? method : "method-" + std::to_string(e.method)) << ' ' << e.dataOffset << ' '
-        << e.packedSize << ' ' << e.fileSize << ' ' << DisplayName(dir.Name(e)) << "\n";
-  }
-  return kExitOk;
+    const auto source = OpenArchive(path, err);
+    if (!source) return kExitFault;
+    tvapi::genpak::Directory dir;
+    const tvapi::genpak::Status status = tvapi::genpak::ParseDirectory(*source, dir);
+    if (status != tvapi::genpak::Status::kOk) {
+        err << "genpak: " << Utf8(path) << ": " << StatusCode(status) << "\n";
+        return kExitFault;
+    }
+    uint32_t folders = 0;
+    for (const auto& e : dir.entries) folders += e.method == tvapi::genpak::kFolder ? 1 : 0;
+    out << "writer-bytes " << WriterText(dir.writerBytes, WriterOf(dir)) << "\n";
+    out << "records " << dir.entries.size() << "\n";
+    out << "folders " << folders << "\n";
+    out << "files " << dir.entries.size() - folders << "\n";
+    out << "data-size " << dir.DataSize() << "\n";
+    out << "dir-offset " << dir.dirOffset << "\n";
+    for (size_t i = 0; i < dir.entries.size(); ++i) {
+        const auto& e = dir.entries[i];
+        const char* method = MethodName(e.method);
+        out << i << ' ' << (method ? method : "method-" + std::to_string(e.method)) << ' ' << e.dataOffset << ' '
+            << e.packedSize << ' ' << e.fileSize << ' ' << DisplayName(dir.Name(e)) << "\n";
+    }
+    return kExitOk;
 }
 
 int Verify(const std::filesystem::path& path, std::ostream& out, std::ostream& err) {
-  const auto source = OpenArchive(path, err);
-  if (!source) return kExitFault;
-  genpak::VerifySummary summary;
-  const std::vector<genpak::Fault> faults = genpak::Verify(*source, &summary);
-  for (const auto& f : faults) {
-    out << "fault " << f.code;
-    if (f.record >= 0) out << " record " << f.record;
-    out << ": " << f.detail << "\n";
-  }
-  if (!faults.empty()) return kExitFault;
-  out << "ok: " << summary.records << " records (" << summary.folders << " folders, " << summary.files << " files), "
-      << summary.dataSize << " data bytes, writer-bytes " << WriterText(summary.writerBytes, summary.writer) << "\n";
-  return kExitOk;
+    const auto source = OpenArchive(path, err);
+    if (!source) return kExitFault;
+    genpak::VerifySummary summary;
+    const std::vector<genpak::Fault> faults = genpak::Verify(*source, &summary);
+    for (const auto& f : faults) {
+        out << "fault " << f.code;
+        if (f.record >= 0) out << " record " << f.record;
+        out << ": " << f.detail << "\n";
+    }
+    if (!faults.empty()) return kExitFault;
+    out << "ok: " << summary.records << " records (" << summary.folders << " folders, " << summary.files << " files), "
+        << summary.dataSize << " data bytes, writer-bytes " << WriterText(summary.writerBytes, summary.writer) << "\n";
+    return kExitOk;
 }
 
 // The path below root for a record name, or an empty path when the name would leave root or
 // cannot be a file name: absolute names, drive letters, "." and ".." components, backslashes,
 // empty components and control characters are refused.
 std::filesystem::path SafeRelativePath(std::string_view bytes, std::string& why) {
-  std::u16string name;
-  if (!names::FromGb18030(bytes, name)) {
-    why = "not valid GB18030";
-    return {};
-  }
-  std::filesystem::path relative;
-  size_t start = 0;
-  for (;;) {
-    const size_t slash = name.find(u'/', start);
-    const std::u16string part = name.substr(start, slash == std::u16string::npos ? std::u16string::npos : slash - start);
-    if (part.empty()) {
-      why = "an empty component (absolute name or doubled slash)";
-      return {};
-    }
-    if (part == u"." || part == u"..") {
-      why = "a \".\" or \"..\" component";
-      return {};
-    }
-    for (const char16_t c : part) {
-      if (c < 0x20 || c == u'\\' || c == u':') {
-        why = "a backslash, colon or control character";
+    std::u16string name;
+    if (!names::FromGb18030(bytes, name)) {
+        why = "not valid GB18030";
         return {};
-      }
     }
-    relative /= std::filesystem::path(part);
-    if (slash == std::u16string::npos) break;
-    start = slash + 1;
-  }
-  return relative;
+    std::filesystem::path relative;
+    size_t start = 0;
+    for (;;) {
+        const size_t slash = name.find(u'/', start);
+        const std::u16string part =
+            name.substr(start, slash == std::u16string::npos ? std::u16string::npos : slash - start);
+        if (part.empty()) {
+            why = "an empty component (absolute name or doubled slash)";
+            return {};
+        }
+        if (part == u"." || part == u"..") {
+            why = "a \".\" or \"..\" component";
+            return {};
+        }
+        for (const char16_t c : part) {
+            if (c < 0x20 || c == u'\\' || c == u':') {
+                why = "a backslash, colon or control character";
+                return {};
+            }
+        }
+        relative /= std::filesystem::path(part);
+        if (slash == std::u16string::npos) break;
+        start = slash + 1;
+    }
+    return relative;
 }
 
 int Extract(const std::filesystem::path& path, const std::filesystem::path& root, std::ostream& out,
             std::ostream& err) {
-  const auto source = OpenArchive(path, err);
-  if (!source) return kExitFault;
-  tvapi::genpak::Directory dir;
-  const tvapi::genpak::Status status = tvapi::genpak::ReadDirectory(*source, dir);
-  if (status != tvapi::genpak::Status::kOk) {
-    err << "genpak: " << Utf8(path) << ": " << StatusCode(status) << "\n";
-    return kExitFault;
-  }
-  std::error_code ec;
-  std::filesystem::create_directories(root, ec);
-  if (ec) {
-    err << "genpak: " << Utf8(root) << ": cannot create folder\n";
-    return kExitFault;
-  }
-  int exit = kExitOk;
-  uint32_t folders = 0;
-  uint32_t files = 0;
-  std::vector<uint8_t> content;
-  for (size_t i = 0; i < dir.entries.size(); ++i) {
-    const auto& e = dir.entries[i];
-    const std::string shown = DisplayName(dir.Name(e));
-    auto fail = [&](const std::string& what) {
-      err << "genpak: record " << i << " " << shown << ": " << what << "\n";
-      exit = kExitFault;
-    };
-    std::string why;
-    const std::filesystem::path relative = SafeRelativePath(dir.Name(e), why);
-    if (relative.empty()) {
-      fail("refused: " + why);
-      continue;
+    const auto source = OpenArchive(path, err);
+    if (!source) return kExitFault;
+    tvapi::genpak::Directory dir;
+    const tvapi::genpak::Status status = tvapi::genpak::ReadDirectory(*source, dir);
+    if (status != tvapi::genpak::Status::kOk) {
+        err << "genpak: " << Utf8(path) << ": " << StatusCode(status) << "\n";
+        return kExitFault;
     }
-    const std::filesystem::path target = root / relative;
-    if (e.method == tvapi::genpak::kFolder) {
-      std::filesystem::create_directories(target, ec);
-      if (ec) {
-        fail("cannot create folder");
-      } else {
-        ++folders;
-      }
-      continue;
+    std::error_code ec;
+    std::filesystem::create_directories(root, ec);
+    if (ec) {
+        err << "genpak: " << Utf8(root) << ": cannot create folder\n";
+        return kExitFault;
     }
-    bool read = tvapi::genpak::IsReadable(e);
-    if (read) {
-      try {
-        content.assign(e.fileSize, 0);
-        read = tvapi::genpak::ReadMember(*source, e, content.data());
-      } catch (const std::bad_alloc&) {
-        read = false;
-      }
+    int exit = kExitOk;
+    uint32_t folders = 0;
+    uint32_t files = 0;
+    std::vector<uint8_t> content;
+    for (size_t i = 0; i < dir.entries.size(); ++i) {
+        const auto& e = dir.entries[i];
+        const std::string shown = DisplayName(dir.Name(e));
+        auto fail = [&](const std::string& what) {
+            err << "genpak: record " << i << " " << shown << ": " << what << "\n";
+            exit = kExitFault;
+        };
+        std::string why;
+        const std::filesystem::path relative = SafeRelativePath(dir.Name(e), why);
+        if (relative.empty()) {
+            fail("refused: " + why);
+            continue;
+        }
+        const std::filesystem::path target = root / relative;
+        if (e.method == tvapi::genpak::kFolder) {
+            std::filesystem::create_directories(target, ec);
+            if (ec) {
+                fail("cannot create folder");
+            } else {
+                ++folders;
+            }
+            continue;
+        }
+        bool read = tvapi::genpak::IsReadable(e);
+        if (read) {
+            try {
+                content.assign(e.fileSize, 0);
+                read = tvapi::genpak::ReadMember(*source, e, content.data());
+            } catch (const std::bad_alloc&) {
+                read = false;
+            }
+        }
+        if (!read) {
+            fail("does not expand to its FileSize");
+            continue;
+        }
+        std::filesystem::create_directories(target.parent_path(), ec);
+        std::ofstream file(target, std::ios::binary | std::ios::trunc);
+        if (file)
+            file.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+        file.close();
+        if (!file) {
+            fail("cannot write " + Utf8(target));
+            continue;
+        }
+        ++files;
     }
-    if (!read) {
-      fail("does not expand to its FileSize");
-      continue;
-    }
-    std::filesystem::create_directories(target.parent_path(), ec);
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (file) file.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-    file.close();
-    if (!file) {
-      fail("cannot write " + Utf8(target));
-      continue;
-    }
-    ++files;
-  }
-  out << "extracted " << folders << " folders and " << files << " files\n";
-  return exit;
+    out << "extracted " << folders << " folders and " << files << " files\n";
+    return exit;
 }
 
 }  // namespace
 
 int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err) {
-  const std::string command = args.empty() ? std::string() : Utf8(args[0]);
-  if (command == "list" && args.size() == 2) return List(args[1], out, err);
-  if (command == "verify" && args.size() == 2) return Verify(args[1], out, err);
-  if (command == "extract" && args.size() == 3) return Extract(args[1], args[2], out, err);
-  err << kUsage;
-  return kExitUsage;
+    const std::string command = args.empty() ? std::string() : Utf8(args[0]);
+    if (command == "list" && args.size() == 2) return List(args[1], out, err);
+    if (command == "verify" && args.size() == 2) return Verify(args[1], out, err);
+    if (command == "extract" && args.size() == 3) return Extract(args[1], args[2], out, err);
+    err << kUsage;
+    return kExitUsage;
 }
 
 }  // namespace genpak::tool

@@ -17,41 +17,41 @@ namespace {
 // UTF-8 text to a console as UTF-16 (any console code page shows it); to a pipe or file as the
 // UTF-8 bytes themselves, so captured output is the same on every system.
 void Write(DWORD which, FILE* stream, const std::string& utf8) {
-  if (utf8.empty()) return;
-  const HANDLE h = GetStdHandle(which);
-  DWORD mode = 0;
-  if (h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &mode)) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    DWORD written = 0;
-    WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    return;
-  }
-  _setmode(_fileno(stream), _O_BINARY);
-  fwrite(utf8.data(), 1, utf8.size(), stream);
-  fflush(stream);
+    if (utf8.empty()) return;
+    const HANDLE h = GetStdHandle(which);
+    DWORD mode = 0;
+    if (h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &mode)) {
+        const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+        std::wstring wide(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+        DWORD written = 0;
+        WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    _setmode(_fileno(stream), _O_BINARY);
+    fwrite(utf8.data(), 1, utf8.size(), stream);
+    fflush(stream);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::vector<std::filesystem::path> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(std::wstring(argv[i]));
-  std::ostringstream out;
-  std::ostringstream err;
-  const int code = genpak::tool::Run(args, out, err);
-  Write(STD_OUTPUT_HANDLE, stdout, out.str());
-  Write(STD_ERROR_HANDLE, stderr, err.str());
-  return code;
+    std::vector<std::filesystem::path> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(std::wstring(argv[i]));
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = genpak::tool::Run(args, out, err);
+    Write(STD_OUTPUT_HANDLE, stdout, out.str());
+    Write(STD_ERROR_HANDLE, stderr, err.str());
+    return code;
 }
 
 #else
 
 int main(int argc, char** argv) {
-  std::vector<std::filesystem::path> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-  return genpak::tool::Run(args, std::cout, std::cerr);
+    std::vector<std::filesystem::path> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return genpak::tool::Run(args, std::cout, std::cerr);
 }
 
 #endif

@@ -19,18 +19,18 @@ Writer WriterOf(const tvapi::genpak::Directory& dir);
 const char* StatusCode(tvapi::genpak::Status status);
 
 struct Fault {
-  std::string code;    // stable identifier, e.g. "data-offset"
-  long long record;    // record index, or -1 for the archive as a whole
-  std::string detail;  // human-readable explanation
+    std::string code;    // stable identifier, e.g. "data-offset"
+    long long record;    // record index, or -1 for the archive as a whole
+    std::string detail;  // human-readable explanation
 };
 
 struct VerifySummary {
-  Writer writer = Writer::kUnknown;
-  uint8_t writerBytes[2] = {0, 0};
-  uint32_t records = 0;
-  uint32_t folders = 0;
-  uint32_t files = 0;
-  uint32_t dataSize = 0;
+    Writer writer = Writer::kUnknown;
+    uint8_t writerBytes[2] = {0, 0};
+    uint32_t records = 0;
+    uint32_t folders = 0;
+    uint32_t files = 0;
+    uint32_t dataSize = 0;
 };
 
 // Checks every rule and expands every member. Returns the faults in record order; empty when the

@@ -9,11 +9,11 @@
 namespace tavrin {
 
 struct AppEnvironment {
-    std::wstring AppExePath;   // full path of the running program
-    std::wstring AppExeName;   // after its last backslash
-    std::wstring AppFolder;    // up to and including its last backslash
-    bool AppHosted = false;    // never hosted by a development environment in this build
-    std::wstring AppArgText;   // the command line without its first token, trimmed
+    std::wstring AppExePath;            // full path of the running program
+    std::wstring AppExeName;            // after its last backslash
+    std::wstring AppFolder;             // up to and including its last backslash
+    bool AppHosted = false;             // never hosted by a development environment in this build
+    std::wstring AppArgText;            // the command line without its first token, trimmed
     std::vector<std::wstring> AppArgs;  // token 0 is the program itself
 };
 

@@ -9,8 +9,8 @@ namespace tavrin {
 
 // Whole-name patterns over lower-cased names: "*" matches any run, "?" exactly one UTF-16 unit.
 inline constexpr std::array<std::u16string_view, 16> AudioPatterns{
-    u"*.wvc", u"*.wv",   u"*.wma",  u"*.tta",  u"*.tak", u"*.opus", u"*.m4a", u"*.flac",
-    u"*.ape", u"*.alac", u"*.aiff", u"*.ac3",  u"*.aac", u"*.wav",  u"*.og?", u"*.mp?",
+    u"*.wvc", u"*.wv",   u"*.wma",  u"*.tta", u"*.tak", u"*.opus", u"*.m4a", u"*.flac",
+    u"*.ape", u"*.alac", u"*.aiff", u"*.ac3", u"*.aac", u"*.wav",  u"*.og?", u"*.mp?",
 };
 
 bool MatchesPattern(std::u16string_view name, std::u16string_view pattern);

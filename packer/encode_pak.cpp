@@ -25,9 +25,7 @@ constexpr std::array<uint8_t, 2> kWriterBytes = {0x01, 0x02};
 // Stops the run: which file, and why.
 using PackFailure = FileFailure;
 
-[[noreturn]] void Fail(const std::wstring& file, const std::wstring& reason) {
-    throw PackFailure{file, reason};
-}
+[[noreturn]] void Fail(const std::wstring& file, const std::wstring& reason) { throw PackFailure{file, reason}; }
 
 std::wstring ReplaceAll(std::wstring text, const std::wstring& from, const std::wstring& to) {
     if (from.empty()) return text;
@@ -41,8 +39,7 @@ std::string ConvertName(const std::wstring& name) {
     char buffer[kNameCapacity];
     uint32_t code = cpMakeTrCode(TVAPI_CP_UTF16, TVAPI_CP_GB18030);
     int32_t count = cpConvertEncoding(code, name.c_str(), -1, buffer, kNameCapacity);
-    if (count < 1)
-        Fail(name, L"名称无法转换为游戏的编码,或转换后超过254字节");
+    if (count < 1) Fail(name, L"名称无法转换为游戏的编码,或转换后超过254字节");
     return std::string(buffer, static_cast<size_t>(count - 1));
 }
 
@@ -52,8 +49,7 @@ int32_t CompareKeys(const std::wstring& a, const std::wstring& b) {
 }
 
 int32_t TVAPI_CALL CompareItems(const void* a, const void* b) {
-    return CompareKeys((*static_cast<const PakItem* const*>(a))->path,
-                       (*static_cast<const PakItem* const*>(b))->path);
+    return CompareKeys((*static_cast<const PakItem* const*>(a))->path, (*static_cast<const PakItem* const*>(b))->path);
 }
 
 class PackRun {
@@ -82,8 +78,8 @@ public:
         order.reserve(items.size());
         for (const PakItem& item : items) order.push_back(&item);
         if (!order.empty())
-            QuickSort(order.data(), static_cast<int32_t>(order.size()),
-                      static_cast<int32_t>(sizeof(order[0])), CompareItems);
+            QuickSort(order.data(), static_cast<int32_t>(order.size()), static_cast<int32_t>(sizeof(order[0])),
+                      CompareItems);
 
         for (size_t i = 0; i < order.size(); ++i) AddEntry(writer, i, *order[i]);
         FinishedContainer done = writer.Finish();
@@ -95,8 +91,8 @@ private:
     void AddEntry(GenpakWriter& writer, size_t index, const PakItem& item) {
         std::wstring name = ReplaceAll(item.path, baseDir_, baseName_);
         bool folder = item.kind == PakItemKind::kFolder;
-        ui_.ShowStatus(L"正在打包第 " + std::to_wstring(index + 1) + (folder ? L" 个目录:" : L" 个文件:") +
-                       L"\n" + name);
+        ui_.ShowStatus(L"正在打包第 " + std::to_wstring(index + 1) + (folder ? L" 个目录:" : L" 个文件:") + L"\n" +
+                       name);
         std::string nameBytes = ConvertName(name);
         if (folder) {
             writer.AddFolder(nameBytes);
@@ -161,8 +157,8 @@ PackResult Refuse(std::wstring message) {
 
 }  // namespace
 
-PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, int32_t inputAlgo,
-                     PackUi& ui, const FolderLister& lister) {
+PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, int32_t inputAlgo, PackUi& ui,
+                     const FolderLister& lister) {
     CleanFolder folder = CleanFolderPath(ToU16(dirName));
     if (folder.problem == FolderPathProblem::kEmpty) return Refuse(L"请先输入或选择要打包的目录。");
     std::wstring baseDir = FromU16(folder.path);
@@ -176,8 +172,7 @@ PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, in
     PackRun run(baseDir, pakExt, inputAlgo, ui);
     PackResult result;
     result.output = run.Output();
-    if (FileExists(run.Output()) &&
-        !ui.ConfirmOverwrite(L"文件 " + run.Output() + L" 已存在,是否覆盖?")) {
+    if (FileExists(run.Output()) && !ui.ConfirmOverwrite(L"文件 " + run.Output() + L" 已存在,是否覆盖?")) {
         result.outcome = PackOutcome::kDeclined;
         return result;
     }

@@ -37,7 +37,7 @@ struct PackResult {
 
 // pakExt "pak" builds DirName.pak from the audio files, anything else DirName.tvn from the rest;
 // inputAlgo is 1 (LZSS) or 3 (LZSS with XOR).
-PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, int32_t inputAlgo,
-                     PackUi& ui, const FolderLister& lister = ListFolder);
+PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, int32_t inputAlgo, PackUi& ui,
+                     const FolderLister& lister = ListFolder);
 
 }  // namespace tavrin

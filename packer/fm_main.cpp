@@ -15,7 +15,11 @@ namespace {
 constexpr UINT kRunCommandMode = WM_APP + 1;
 
 constexpr std::array<ControlLayout, 6> kControls{{
-    {kIdTxInDir, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+    {kIdTxInDir,
+     L"Edit",
+     L"",
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+     WS_EX_CLIENTEDGE,
      {1320, 120, 3855, 270}},
     {kIdCmdOpen, L"Button", L"&B.浏览...", kButtonStyle, 0, {5280, 120, 1215, 375}},
     {kIdCmdPak, L"Button", L"&P.打包", kButtonStyle, 0, {2280, 600, 2055, 495}},

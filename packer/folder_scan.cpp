@@ -14,8 +14,8 @@ namespace {
 
 uint64_t FolderIdentity(const std::wstring& folder) {
     FileHandle h(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!h) RaiseLastError();
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(h.Get(), &info)) RaiseLastError();
@@ -34,8 +34,8 @@ bool Selected(const std::wstring& fileName, const std::wstring& pakExt) {
     return false;
 }
 
-void Scan(const std::wstring& path, const std::wstring& pakExt, PakItems& items,
-          const FolderLister& lister, std::vector<uint64_t>& ancestors) {
+void Scan(const std::wstring& path, const std::wstring& pakExt, PakItems& items, const FolderLister& lister,
+          std::vector<uint64_t>& ancestors) {
     FolderListing listing;
     try {
         listing = lister(path);
@@ -60,8 +60,8 @@ FolderListing ListFolder(const std::wstring& folder) {
     FolderListing listing;
     listing.identity = FolderIdentity(folder);
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    FindHandle find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return listing;  // an empty drive root
         RaiseLastError();

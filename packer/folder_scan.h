@@ -16,7 +16,7 @@ struct FolderItem {
 };
 
 struct FolderListing {
-    uint64_t identity = 0;  // the same for every path that reaches one folder (links included)
+    uint64_t identity = 0;          // the same for every path that reaches one folder (links included)
     std::vector<FolderItem> items;  // hidden and system entries included, without "." and ".."
 };
 

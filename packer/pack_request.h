@@ -16,8 +16,8 @@ inline constexpr int32_t kMethodLzss = tvapi::genpak::kLzss;
 inline constexpr int32_t kMethodLzssXor = tvapi::genpak::kLzssXor;
 
 struct PackSwitches {
-    bool archive = false;     // "c" and "p": build FOLDER.pak
-    bool descriptor = false;  // "c" and "r": build FOLDER.tvn
+    bool archive = false;          // "c" and "p": build FOLDER.pak
+    bool descriptor = false;       // "c" and "r": build FOLDER.tvn
     int32_t method = kMethodLzss;  // "x": the XOR variant
 };
 

@@ -52,8 +52,8 @@ int32_t CRunAndWait::Run(const std::wstring& CmdStr, const std::wstring& command
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
-                        nullptr, &startup, &info))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &info))
         return RunError();
     KernelHandle process(info.hProcess);
     KernelHandle thread(info.hThread);

@@ -18,9 +18,7 @@ std::u16string PackerPathIn(std::u16string_view folder) {
     return path + std::u16string(kPackerFileName);
 }
 
-bool PackerAccepted(const FileVersionRecord& packer) {
-    return packer.FileRevision >= kMinimumPackerRevision;
-}
+bool PackerAccepted(const FileVersionRecord& packer) { return packer.FileRevision >= kMinimumPackerRevision; }
 
 std::vector<RegistryEntry> RegistrationEntries(std::u16string_view packerPath) {
     // Explorer puts the right-clicked folder in place of %1; tunebale reads the switch letters
@@ -42,22 +40,17 @@ std::vector<RegistryEntry> RegistrationEntries(std::u16string_view packerPath) {
 
 const std::vector<std::u16string>& RemovalPaths() {
     static const std::vector<std::u16string> paths = {
-        u"HKCR\\Directory\\shell\\tvnpak\\command\\",
-        u"HKCR\\Directory\\shell\\tvnpak\\",
-        u"HKCR\\Directory\\shell\\tvnpakr\\command\\",
-        u"HKCR\\Directory\\shell\\tvnpakr\\",
-        u"HKCR\\Folder\\shell\\tvnpak\\command\\",
-        u"HKCR\\Folder\\shell\\tvnpak\\",
-        u"HKCR\\Folder\\shell\\tvnpakr\\command\\",
-        u"HKCR\\Folder\\shell\\tvnpakr\\",
+        u"HKCR\\Directory\\shell\\tvnpak\\command\\",  u"HKCR\\Directory\\shell\\tvnpak\\",
+        u"HKCR\\Directory\\shell\\tvnpakr\\command\\", u"HKCR\\Directory\\shell\\tvnpakr\\",
+        u"HKCR\\Folder\\shell\\tvnpak\\command\\",     u"HKCR\\Folder\\shell\\tvnpak\\",
+        u"HKCR\\Folder\\shell\\tvnpakr\\command\\",    u"HKCR\\Folder\\shell\\tvnpakr\\",
     };
     return paths;
 }
 
 bool RegisterEnvironment(std::u16string_view packerPath, RegistryAccess& registry) {
     try {
-        for (const RegistryEntry& entry : RegistrationEntries(packerPath))
-            registry.WriteText(entry.path, entry.value);
+        for (const RegistryEntry& entry : RegistrationEntries(packerPath)) registry.WriteText(entry.path, entry.value);
     } catch (const RegistryError&) {
         return false;
     }

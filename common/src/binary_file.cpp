@@ -8,8 +8,8 @@ namespace tavrin {
 void CFile::Open(const std::wstring& fileName, DWORD disposition) {
     handle_.Reset();  // one object, one file: never leak a handle still held
     fileName_ = fileName;
-    HANDLE h = CreateFileW(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                           nullptr, disposition, 0, nullptr);
+    HANDLE h =
+        CreateFileW(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
     handle_.Reset(h);
 }
@@ -71,8 +71,7 @@ int32_t CFile::ReadLong() {
     uint8_t b[4];
     ReadExactly(b, 4);
     return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                static_cast<uint32_t>(b[2]) << 16 |
-                                static_cast<uint32_t>(b[3]) << 24);
+                                static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
 }
 
 std::vector<uint8_t> CFile::ReadCString() {
@@ -110,8 +109,8 @@ void CFile::WriteByte(uint8_t a) { WriteExactly(&a, 1); }
 
 void CFile::WriteLong(int32_t a) {
     uint32_t v = static_cast<uint32_t>(a);
-    uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                    static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+    uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                    static_cast<uint8_t>(v >> 24)};
     WriteExactly(b, 4);
 }
 

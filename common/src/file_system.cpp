@@ -36,8 +36,7 @@ namespace {
 template <typename Allocate>
 int32_t ReadWhole(const std::wstring& path, Allocate&& allocate) {
     // Readers only: a file another program is writing cannot be opened, so it is never read torn.
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return 1;
     DWORD high = 0;
     DWORD low = GetFileSize(file.Get(), &high);

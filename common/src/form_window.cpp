@@ -19,9 +19,8 @@ bool FormWindow::Create(HINSTANCE instance, const FormLayout& layout) {
     wc.lpszClassName = layout.className;
     wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     if (!RegisterClassExW(&wc)) return false;
-    return CreateWindowExW(kFormExStyle, layout.className, layout.caption, kFormStyle, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
-                           this) != nullptr;
+    return CreateWindowExW(kFormExStyle, layout.className, layout.caption, kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this) != nullptr;
 }
 
 void FormWindow::Show(int showCommand) {
@@ -65,9 +64,7 @@ std::wstring FormWindow::ControlText(int id) const {
     return text;
 }
 
-void FormWindow::SetControlText(int id, const std::wstring& text) const {
-    SetWindowTextW(Control(id), text.c_str());
-}
+void FormWindow::SetControlText(int id, const std::wstring& text) const { SetWindowTextW(Control(id), text.c_str()); }
 
 void FormWindow::SetBusyPointer(bool busy) {
     busy_ = busy;
@@ -110,8 +107,8 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 CreateWindowExW(c.exStyle, c.className, c.text, c.style, 0, 0, 0, 0, hwnd_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
             UINT dpi = WindowDpi(hwnd_);
-            SIZE size = WindowSizeForClient(layout_.clientWidthTwips, layout_.clientHeightTwips, kFormStyle,
-                                            kFormExStyle, dpi);
+            SIZE size =
+                WindowSizeForClient(layout_.clientWidthTwips, layout_.clientHeightTwips, kFormStyle, kFormExStyle, dpi);
             SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             Layout(dpi);
             return 0;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 namespace tavrin {
 namespace {
 std::wstring& TitleStore() {

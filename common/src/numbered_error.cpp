@@ -11,23 +11,40 @@ namespace tavrin {
 
 int32_t MapSystemError(int32_t systemCode) {
     switch (systemCode) {
-        case ERROR_FILE_NOT_FOUND: return 53;
-        case ERROR_PATH_NOT_FOUND: return 76;
-        case ERROR_TOO_MANY_OPEN_FILES: return 67;
-        case ERROR_ACCESS_DENIED: return 70;
-        case ERROR_OUTOFMEMORY: return 7;
-        case ERROR_WRITE_FAULT: return 57;
-        case ERROR_READ_FAULT: return 57;
-        case ERROR_SHARING_VIOLATION: return 70;
-        case ERROR_LOCK_VIOLATION: return 70;
-        case ERROR_HANDLE_EOF: return 62;
-        case ERROR_HANDLE_DISK_FULL: return 61;
-        case ERROR_FILE_EXISTS: return 58;
-        case ERROR_INVALID_PARAMETER: return 5;
-        case ERROR_DISK_FULL: return 61;
-        case ERROR_INVALID_NAME: return 52;
-        case ERROR_ALREADY_EXISTS: return 58;
-        default: return systemCode;
+        case ERROR_FILE_NOT_FOUND:
+            return 53;
+        case ERROR_PATH_NOT_FOUND:
+            return 76;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return 67;
+        case ERROR_ACCESS_DENIED:
+            return 70;
+        case ERROR_OUTOFMEMORY:
+            return 7;
+        case ERROR_WRITE_FAULT:
+            return 57;
+        case ERROR_READ_FAULT:
+            return 57;
+        case ERROR_SHARING_VIOLATION:
+            return 70;
+        case ERROR_LOCK_VIOLATION:
+            return 70;
+        case ERROR_HANDLE_EOF:
+            return 62;
+        case ERROR_HANDLE_DISK_FULL:
+            return 61;
+        case ERROR_FILE_EXISTS:
+            return 58;
+        case ERROR_INVALID_PARAMETER:
+            return 5;
+        case ERROR_DISK_FULL:
+            return 61;
+        case ERROR_INVALID_NAME:
+            return 52;
+        case ERROR_ALREADY_EXISTS:
+            return 58;
+        default:
+            return systemCode;
     }
 }
 
@@ -66,14 +83,14 @@ std::wstring SystemText(uint32_t code) {
                                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)};
     for (DWORD lang : kLanguages) {
         wchar_t* text = nullptr;
-        DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, lang, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        DWORD n =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, lang, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
         LocalMemory owner(text);
         if (n > 0 && text) {
             std::wstring s(text, n);
-            while (!s.empty() && (s.back() == L'\r' || s.back() == L'\n' || s.back() == L' ' ||
-                                  s.back() == L'.' || s.back() == L'。'))
+            while (!s.empty() && (s.back() == L'\r' || s.back() == L'\n' || s.back() == L' ' || s.back() == L'.' ||
+                                  s.back() == L'。'))
                 s.pop_back();
             if (!s.empty()) return s;
         }
@@ -93,9 +110,7 @@ std::wstring NumberedError::ErrorDescription(int32_t number) {
     return L"应用程序定义的错误或对象定义的错误";
 }
 
-void RaiseSystemError(uint32_t systemCode) {
-    throw NumberedError(MapSystemError(static_cast<int32_t>(systemCode)));
-}
+void RaiseSystemError(uint32_t systemCode) { throw NumberedError(MapSystemError(static_cast<int32_t>(systemCode))); }
 
 void RaiseLastError(int32_t fallback) {
     DWORD code = GetLastError();

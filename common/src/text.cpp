@@ -47,8 +47,7 @@ std::vector<uint8_t> Utf8Bytes(std::wstring_view text) {
     int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (n <= 0) throw NumberedError(kErrSubscript);
     std::vector<uint8_t> bytes(static_cast<size_t>(n));
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, reinterpret_cast<char*>(bytes.data()), n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, reinterpret_cast<char*>(bytes.data()), n, nullptr, nullptr);
     return bytes;
 }
 

@@ -7,17 +7,15 @@ UINT WindowDpi(HWND window) {
     return dpi ? dpi : GetDpiForSystem();
 }
 
-SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
-                         UINT dpi) {
+SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, UINT dpi) {
     RECT r{0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
     AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, dpi);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 void PlaceControl(HWND control, const TwipsRect& t, UINT dpi) {
-    SetWindowPos(control, nullptr, TwipsToPixels(t.left, dpi), TwipsToPixels(t.top, dpi),
-                 TwipsToPixels(t.width, dpi), TwipsToPixels(t.height, dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(control, nullptr, TwipsToPixels(t.left, dpi), TwipsToPixels(t.top, dpi), TwipsToPixels(t.width, dpi),
+                 TwipsToPixels(t.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 MessageFont MessageFont::ForDpi(UINT dpi) {

@@ -54,8 +54,8 @@ TEST(CFileOpening, SecondWriterOfAHeldFileGives70WhileReadersMayShare) {
     EXPECT_EQ(RaisedNumber([&] { other.OpenFile(dir / L"held.bin"); }), 70);
     EXPECT_EQ(RaisedNumber([&] { other.Create(dir / L"held.bin"); }), 70);
     // Plain readers are let in: the share mode is read-only.
-    HANDLE reader = CreateFileW((dir / L"held.bin").c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE reader = CreateFileW((dir / L"held.bin").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(reader, INVALID_HANDLE_VALUE);
     if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
     holder.CloseFile();

@@ -31,8 +31,8 @@ public:
         std::wstring readyName = L"tavrin-ready-" + tag, releaseName = L"tavrin-release-" + tag;
         ready_ = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
         release_ = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
-        std::wstring cmd = L"\"" + ProgramFolder() + L"tv_hold_open.exe\" \"" + path + L"\" " +
-                           readyName + L" " + releaseName;
+        std::wstring cmd =
+            L"\"" + ProgramFolder() + L"tv_hold_open.exe\" \"" + path + L"\" " + readyName + L" " + releaseName;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
@@ -56,9 +56,9 @@ private:
 };
 
 TEST(MapSystemError, TranslatesTheTableAndPassesOthersThrough) {
-    const std::pair<int32_t, int32_t> table[] = {
-        {2, 53}, {3, 76}, {4, 67}, {5, 70}, {14, 7}, {29, 57}, {30, 57}, {32, 70},
-        {33, 70}, {38, 62}, {39, 61}, {80, 58}, {87, 5}, {112, 61}, {123, 52}, {183, 58}};
+    const std::pair<int32_t, int32_t> table[] = {{2, 53},  {3, 76},   {4, 67},   {5, 70},  {14, 7},  {29, 57},
+                                                 {30, 57}, {32, 70},  {33, 70},  {38, 62}, {39, 61}, {80, 58},
+                                                 {87, 5},  {112, 61}, {123, 52}, {183, 58}};
     for (auto [code, number] : table) EXPECT_EQ(MapSystemError(code), number) << code;
     EXPECT_EQ(MapSystemError(0), 0);
     EXPECT_EQ(MapSystemError(1224), 1224);

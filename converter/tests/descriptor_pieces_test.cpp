@@ -83,12 +83,12 @@ TEST(DescriptorText, IsOneMusicLineInUtf16LeWithBomAndCrLf) {
 
 TEST(PackBuffer, IsNineEighthsRoundedHalfToEvenPlusOne) {
     EXPECT_EQ(PackBufferSize(0), 1u);
-    EXPECT_EQ(PackBufferSize(1), 2u);    // 1.125 -> 1
-    EXPECT_EQ(PackBufferSize(4), 5u);    // 4.5 -> 4
-    EXPECT_EQ(PackBufferSize(7), 9u);    // 7.875 -> 8
-    EXPECT_EQ(PackBufferSize(8), 10u);   // 9
-    EXPECT_EQ(PackBufferSize(12), 15u);  // 13.5 -> 14
-    EXPECT_EQ(PackBufferSize(20), 23u);  // 22.5 -> 22
+    EXPECT_EQ(PackBufferSize(1), 2u);                     // 1.125 -> 1
+    EXPECT_EQ(PackBufferSize(4), 5u);                     // 4.5 -> 4
+    EXPECT_EQ(PackBufferSize(7), 9u);                     // 7.875 -> 8
+    EXPECT_EQ(PackBufferSize(8), 10u);                    // 9
+    EXPECT_EQ(PackBufferSize(12), 15u);                   // 13.5 -> 14
+    EXPECT_EQ(PackBufferSize(20), 23u);                   // 22.5 -> 22
     EXPECT_EQ(PackBufferSize(2147483647u), 2415919104u);  // 2415919103.875 -> ...104
 }
 

@@ -40,7 +40,8 @@ DescriptorFile ReadDescriptor(const std::wstring& path) {
         r.dataOffset = Le32(b, at + 2);
         r.packedSize = Le32(b, at + 6);
         r.fileSize = Le32(b, at + 10);
-        r.name.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 14), b.begin() + static_cast<std::ptrdiff_t>(at + 14 + length));
+        r.name.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 14),
+                      b.begin() + static_cast<std::ptrdiff_t>(at + 14 + length));
         EXPECT_EQ(b[at + 14 + length], 0) << "NUL after the name";
         d.records.push_back(r);
         at += 15 + length;
@@ -58,8 +59,9 @@ Bytes ExtractMember(const std::wstring& descriptor, const std::wstring& memberPa
 Bytes ExpectedText(const std::wstring& index, const std::wstring& name, const std::wstring& image,
                    const std::wstring& file, const std::wstring& level, const std::wstring& genre,
                    const std::wstring& artist) {
-    std::wstring line = L"\uFEFF<Music Index=\"" + index + L"\" Name=\"" + name + L"\" Image=\"" + image + L"\" File=\"" +
-                        file + L"\" Level=\"" + level + L"\" Genre=\"" + genre + L"\" Artist=\"" + artist + L"\"/>\r\n";
+    std::wstring line = L"\uFEFF<Music Index=\"" + index + L"\" Name=\"" + name + L"\" Image=\"" + image +
+                        L"\" File=\"" + file + L"\" Level=\"" + level + L"\" Genre=\"" + genre + L"\" Artist=\"" +
+                        artist + L"\"/>\r\n";
     Bytes bytes;
     for (wchar_t c : line) {
         bytes.push_back(static_cast<uint8_t>(c & 0xFF));

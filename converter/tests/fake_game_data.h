@@ -17,7 +17,9 @@ public:
         bool allowNumbered;
     };
 
-    void Put(const std::u16string& path, const std::string& text) { files[path] = std::vector<uint8_t>(text.begin(), text.end()); }
+    void Put(const std::u16string& path, const std::string& text) {
+        files[path] = std::vector<uint8_t>(text.begin(), text.end());
+    }
 
     bool GetGameFile(const std::u16string& path, std::vector<uint8_t>& data, bool allowNumbered) override {
         fetches.push_back({path, allowNumbered});

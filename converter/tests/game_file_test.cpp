@@ -51,8 +51,8 @@ TEST_F(GameFiles_, AnEmptyLooseFileIsUnreadableAndTheArchiveIsNotTried) {
 }
 
 TEST_F(GameFiles_, TheFirstPathComponentNamesTheArchiveAndTheMemberIsTheWholePath) {
-    game.Archive(L"zal_image.pak", {{L"zal_image/img_music/a.png", ImageBytes(1, 5000)},
-                                    {L"zal_image/b.png", ImageBytes(2, 300)}});
+    game.Archive(L"zal_image.pak",
+                 {{L"zal_image/img_music/a.png", ImageBytes(1, 5000)}, {L"zal_image/b.png", ImageBytes(2, 300)}});
     EXPECT_EQ(Fetch(u"zal_image/img_music/a.png", false), ImageBytes(1, 5000));
     EXPECT_EQ(Fetch(u"zal_image/B.PNG", false), ImageBytes(2, 300));  // archives match names as Windows does
     EXPECT_EQ(Fetch(u"zal_image/missing.png", false), std::nullopt);
@@ -83,13 +83,13 @@ Bytes TopLevelArchive(const std::string& member, const std::string& content) {
     Bytes b(content.begin(), content.end());
     const auto dirOffset = static_cast<uint8_t>(b.size() + 8);
     for (char c : std::string("GENPAK\x01\x02")) b.push_back(static_cast<uint8_t>(c));
-    Bytes record = {static_cast<uint8_t>(member.size()), 0, 0, 0, 0, 0, static_cast<uint8_t>(content.size()), 0, 0, 0,
+    Bytes record = {static_cast<uint8_t>(member.size()),  0, 0, 0, 0, 0, static_cast<uint8_t>(content.size()), 0, 0, 0,
                     static_cast<uint8_t>(content.size()), 0, 0, 0};
     record.insert(record.end(), member.begin(), member.end());
     record.push_back(0);
     b.insert(b.end(), record.begin(), record.end());
-    for (uint8_t x : {dirOffset, uint8_t{0}, uint8_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{0}, uint8_t{0}, uint8_t{0},
-                      uint8_t{0x12}})
+    for (uint8_t x :
+         {dirOffset, uint8_t{0}, uint8_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{0}, uint8_t{0}, uint8_t{0}, uint8_t{0x12}})
         b.push_back(x);
     return b;
 }

@@ -26,8 +26,10 @@ const std::string kSpecials =
     "\tLevel=\"0\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
     "<Music\r\n\tIndex=\"1\"\r\n\tName=\"Loop\"\r\n\tImage=\"zal_image/img_music/loop.png\"\r\n\tFile=\"\"\r\n"
     "\tLevel=\"7\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
-    "<Music Index=\"3\" Name=\"Random\" Image=\"zal_image/img_music/random.png\" File=\"\" Level=\"0\" Coin=\"0\"></Music>\r\n"
-    "<Music Index=\"4\" Name=\"Loop\" Image=\"zal_image/img_music/loop.png\" File=\"\" Level=\"7\" Coin=\"0\"></Music>\r\n";
+    "<Music Index=\"3\" Name=\"Random\" Image=\"zal_image/img_music/random.png\" File=\"\" Level=\"0\" "
+    "Coin=\"0\"></Music>\r\n"
+    "<Music Index=\"4\" Name=\"Loop\" Image=\"zal_image/img_music/loop.png\" File=\"\" Level=\"7\" "
+    "Coin=\"0\"></Music>\r\n";
 
 std::string Song(const std::string& index, const std::string& file, const std::string& level = "5",
                  const std::string& name = "Song") {
@@ -35,7 +37,9 @@ std::string Song(const std::string& index, const std::string& file, const std::s
            ".png\" File=\"" + file + "\" Level=\"" + level + "\" Genre=\"Pop\" Artist=\"Someone\"/>\r\n";
 }
 
-std::string SongFile(const std::string& bgm) { return "<Song>\r\n<BGM Name=\"" + bgm + "\" Volume=\"80\"/>\r\n</Song>\r\n"; }
+std::string SongFile(const std::string& bgm) {
+    return "<Song>\r\n<BGM Name=\"" + bgm + "\" Volume=\"80\"/>\r\n</Song>\r\n";
+}
 
 class MusicListReading : public ::testing::Test {
 protected:
@@ -50,10 +54,11 @@ protected:
 
 TEST_F(MusicListReading, SkipsTheSpecialEntriesAndReadsEveryFieldOfASong) {
     game.Put(u"zal_script/song/a.xml", SongFile("a01/a01.ogg"));
-    ASSERT_EQ(Load(kSpecials + "<Music Index=\"101\" Name=\"歌曲 A\" Image=\"zal_image/img_music/a.png\" "
-                               "File=\"zal_script/song/a.xml\" Level=\"9\" Genre=\"流行\" Artist=\"&amp;B\" Coin=\"3\"/>\r\n"
-                               "</MusicList>\r\n"),
-              LoadOutcome::kLoaded);
+    ASSERT_EQ(
+        Load(kSpecials + "<Music Index=\"101\" Name=\"歌曲 A\" Image=\"zal_image/img_music/a.png\" "
+                         "File=\"zal_script/song/a.xml\" Level=\"9\" Genre=\"流行\" Artist=\"&amp;B\" Coin=\"3\"/>\r\n"
+                         "</MusicList>\r\n"),
+        LoadOutcome::kLoaded);
     ASSERT_EQ(MusicCount(table), 1);
     const MusicEntry& e = table[0];
     EXPECT_EQ(e.Index, 101);
@@ -73,12 +78,13 @@ TEST_F(MusicListReading, SkipsTheSpecialEntriesAndReadsEveryFieldOfASong) {
 TEST_F(MusicListReading, AcceptsIndexesFrom100To65535AfterRoundingHalvesToEven) {
     game.Put(u"s.xml", SongFile("f/x.ogg"));
     std::string list;
-    for (const char* index : {"99", "100", "65535", "65536", "99.5", "100.5", "101.5", "65535.5", "12abc", "",
-                              "abc", "-100", "1e3", "150junk", "+200", "2147483647"})
+    for (const char* index : {"99", "100", "65535", "65536", "99.5", "100.5", "101.5", "65535.5", "12abc", "", "abc",
+                              "-100", "1e3", "150junk", "+200", "2147483647"})
         list += Song(index, "s.xml");
     list += "<Music Name=\"no index\" File=\"s.xml\" Level=\"1\"/>\r\n";
     ASSERT_EQ(Load(list), LoadOutcome::kLoaded);
-    EXPECT_EQ(ui.progress, (std::vector<std::wstring>{L"100", L"65535", L"100", L"100", L"102", L"1000", L"150", L"200"}));
+    EXPECT_EQ(ui.progress,
+              (std::vector<std::wstring>{L"100", L"65535", L"100", L"100", L"102", L"1000", L"150", L"200"}));
     ASSERT_EQ(MusicCount(table), 8);
     EXPECT_EQ(table[3].Index, 100);  // "100.5": the even neighbour
     EXPECT_EQ(table[4].Index, 102);  // "101.5"

@@ -149,7 +149,7 @@ TEST_F(SaveTvn, ImagesComeFromNumberedArchivesButSongFilesNever) {
             Entry(401, u"N", u"zal_image/img_music/none.png", u"zal_song/n.xml")};
     EXPECT_EQ(Save(), SaveOutcome::kSaved);
     EXPECT_EQ(ui.LogLines(), (std::vector<std::wstring>{L"XML文件错误: zal_song/numbered.xml",
-                                                         L"图片错误: zal_image/img_music/none.png"}));
+                                                        L"图片错误: zal_image/img_music/none.png"}));
     std::vector<std::string> names;
     for (const auto& rec : ReadDescriptor(Tvn(L"N")).records) names.push_back(rec.name);
     EXPECT_EQ(names, (std::vector<std::string>{"N", "N/seven.png", "N/400.txt", "N/n.xml", "N/401.txt"}));
@@ -187,7 +187,8 @@ TEST_F(SaveTvn, AnOldDescriptorIsReplaced) {
 }
 
 TEST_F(SaveTvn, FiftyErrorsAreLoggedAndTheRunGoesOn) {
-    for (int k = 0; k < 50; ++k) list.push_back(Failed(u"zal_song/missing" + std::u16string(1, static_cast<char16_t>(u'A' + k % 26)) + u".xml"));
+    for (int k = 0; k < 50; ++k)
+        list.push_back(Failed(u"zal_song/missing" + std::u16string(1, static_cast<char16_t>(u'A' + k % 26)) + u".xml"));
     game.Loose(L"zal_image/g.png", ImageBytes(10, 100));
     Song(L"zal_song/g.xml", L"Good");
     list.push_back(Entry(700, u"Good", u"zal_image/g.png", u"zal_song/g.xml"));
@@ -217,7 +218,9 @@ TEST_F(SaveTvn, ErrorsInsideADescriptorAreCountedOnceItIsComplete) {
     for (int k = 0; k < 49; ++k) list.push_back(Failed(u"zal_song/missing.xml"));
     Song(L"zal_song/m.xml", L"Many");
     for (int k = 0; k < 3; ++k)
-        list.push_back(Entry(800 + k, u"Many", u"zal_image/none" + std::u16string(1, static_cast<char16_t>(u'0' + k)) + u".png", u"zal_song/m.xml"));
+        list.push_back(Entry(800 + k, u"Many",
+                             u"zal_image/none" + std::u16string(1, static_cast<char16_t>(u'0' + k)) + u".png",
+                             u"zal_song/m.xml"));
     list.push_back(Entry(900, u"Later", u"zal_image/none.png", u"zal_song/m.xml"));
     EXPECT_EQ(Save(), SaveOutcome::kTooManyErrors);
     EXPECT_EQ(ui.LogLines().size(), 52u);
@@ -295,9 +298,9 @@ TEST_F(SaveTvn, NamesTheCodePageCannotRepresentAreLoggedNeverWrittenWithQuestion
             Entry(101, u"한국어", u"zal_image/ok.png", u"zal_song/s.xml"),
             Entry(102, u"한국어", u"zal_image/ok.png", u"zal_song/s.xml")};
     EXPECT_EQ(Save(), SaveOutcome::kSaved);
-    EXPECT_EQ(ui.LogLines(), (std::vector<std::wstring>{L"名称无法用系统代码页表示: zal_image/\u0627.png",
-                                                         L"名称无法用系统代码页表示: 한국어",
-                                                         L"名称无法用系统代码页表示: 한국어"}));
+    EXPECT_EQ(ui.LogLines(),
+              (std::vector<std::wstring>{L"名称无法用系统代码页表示: zal_image/\u0627.png",
+                                         L"名称无法用系统代码页表示: 한국어", L"名称无法用系统代码页表示: 한국어"}));
     EXPECT_EQ(FilesIn(Music()), (std::vector<std::wstring>{L"歌曲.tvn"}));
     std::vector<std::string> names;
     for (const auto& rec : ReadDescriptor(Tvn(L"歌曲")).records) names.push_back(rec.name);

@@ -70,8 +70,8 @@ TEST(SortMusicList, GroupsEqualFoldersAndSortsByCodeUnits) {
     for (const MusicEntry& e : list) folders.push_back(e.Folder);
     // Empty folders first, a prefix before its extensions, and a surrogate pair (0xD83C...)
     // before U+FF21: code units, not code points.
-    EXPECT_EQ(folders, (std::vector<std::u16string>{u"", u"", u"a", u"a", u"ab", u"b", u"b",
-                                                     u"\U0001F3B5", u"\uFF21"}));
+    EXPECT_EQ(folders,
+              (std::vector<std::u16string>{u"", u"", u"a", u"a", u"ab", u"b", u"b", u"\U0001F3B5", u"\uFF21"}));
 }
 
 TEST(SortMusicList, EmptyOneEntryAndAscendingTablesAreLeftAsTheyAre) {
@@ -113,9 +113,9 @@ TEST(SortMusicList, LeavesTheSameOrderAsTheProcedureOnItsSlowShapes) {
     const int32_t n = 3000;
     std::vector<std::vector<std::u16string>> shapes(5);
     for (int32_t k = 0; k < n; ++k) {
-        shapes[0].push_back(Name(static_cast<uint32_t>(100000 + k / 3)));          // ascending in threes
-        shapes[1].push_back(Name(static_cast<uint32_t>(100000 + (n - k) / 2)));    // descending in pairs
-        shapes[2].push_back(Name(static_cast<uint32_t>(100000 + (k + 1) % n / 2)));  // rotated by one
+        shapes[0].push_back(Name(static_cast<uint32_t>(100000 + k / 3)));                   // ascending in threes
+        shapes[1].push_back(Name(static_cast<uint32_t>(100000 + (n - k) / 2)));             // descending in pairs
+        shapes[2].push_back(Name(static_cast<uint32_t>(100000 + (k + 1) % n / 2)));         // rotated by one
         shapes[3].push_back(Name(static_cast<uint32_t>(100000 + std::min(k, n - k) / 2)));  // organ pipe
         shapes[4].push_back(u"same");
     }

@@ -36,15 +36,15 @@ inline constexpr int kWhiteChar = 2;
 
 // Where one element lies in the text. A zeroed span means "not found".
 struct ElementSpan {
-  int32_t Start = 0;         // the element's "<"
-  int32_t After = 0;         // just after the element's last ">"
-  int32_t NameEnd = 0;       // just after "<" + name
-  int32_t TagEnd = 0;        // what closes the start tag: "/" of "/>", ">", or "?" of "?>"
-  int32_t ContentStart = 0;  // first position after the start tag
-  int32_t ContentEnd = 0;    // end tag's "<"; ">" of a self-closing tag; after "?>" of an instruction
+    int32_t Start = 0;         // the element's "<"
+    int32_t After = 0;         // just after the element's last ">"
+    int32_t NameEnd = 0;       // just after "<" + name
+    int32_t TagEnd = 0;        // what closes the start tag: "/" of "/>", ">", or "?" of "?>"
+    int32_t ContentStart = 0;  // first position after the start tag
+    int32_t ContentEnd = 0;    // end tag's "<"; ">" of a self-closing tag; after "?>" of an instruction
 
-  bool Found() const { return Start != 0; }
-  friend bool operator==(const ElementSpan&, const ElementSpan&) = default;
+    bool Found() const { return Start != 0; }
+    friend bool operator==(const ElementSpan&, const ElementSpan&) = default;
 };
 
 // Public operations.
@@ -55,8 +55,7 @@ struct ElementSpan {
 // failure the result is kErrorText and position keeps what the last successful find of this call
 // put there (a call with n > 1 may move it before failing). A name beginning with "?" looks for a
 // processing instruction ("<?xml ... ?>"). n < 1 and an empty name find nothing.
-std::u16string GetElement(std::u16string_view text, std::u16string_view name, int32_t& position,
-                          int32_t n) noexcept;
+std::u16string GetElement(std::u16string_view text, std::u16string_view name, int32_t& position, int32_t n) noexcept;
 
 // The value of attributeName on the nth element called elementName (searched from the beginning
 // of the text), trimmed of white space; kErrorText when the element or the attribute is missing.
@@ -81,13 +80,12 @@ int32_t FindOutsideQuotes(int32_t start, std::u16string_view text, char16_t ch) 
 // The first element after position whose start tag begins with open ("<" + name) and which is
 // closed by close ("</" + name) or is self-closing. Nested elements, also of the same name, are
 // skipped. On success position is set to the element's last ">".
-ElementSpan FindElement(std::u16string_view text, std::u16string_view open,
-                        std::u16string_view close, int32_t& position) noexcept;
+ElementSpan FindElement(std::u16string_view text, std::u16string_view open, std::u16string_view close,
+                        int32_t& position) noexcept;
 
 // The first processing instruction after position that begins with open ("<?" + name), through
 // the next "?>". On success position is set to the ">" of "?>".
-ElementSpan FindInstruction(std::u16string_view text, std::u16string_view open,
-                            int32_t& position) noexcept;
+ElementSpan FindInstruction(std::u16string_view text, std::u16string_view open, int32_t& position) noexcept;
 
 // The extent of whatever element begins at the first "<" at or after from, whose end tag (if it
 // has one) begins at or before limit. Fills Start, After, ContentStart and ContentEnd only.

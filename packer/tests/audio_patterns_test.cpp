@@ -6,20 +6,20 @@ namespace tavrin {
 namespace {
 
 TEST(AudioNames, EveryListedExtensionIsAudio) {
-    for (std::u16string_view name : {u"a.wvc", u"a.wv", u"a.wma", u"a.tta", u"a.tak", u"a.opus",
-                                     u"a.m4a", u"a.flac", u"a.ape", u"a.alac", u"a.aiff", u"a.ac3",
-                                     u"a.aac", u"a.wav", u"a.ogg", u"a.oga", u"a.mp3", u"a.mp4"})
+    for (std::u16string_view name :
+         {u"a.wvc", u"a.wv", u"a.wma", u"a.tta", u"a.tak", u"a.opus", u"a.m4a", u"a.flac", u"a.ape", u"a.alac",
+          u"a.aiff", u"a.ac3", u"a.aac", u"a.wav", u"a.ogg", u"a.oga", u"a.mp3", u"a.mp4"})
         EXPECT_TRUE(IsAudioName(name)) << std::string(name.begin(), name.end());
 }
 
 TEST(AudioNames, WholeNameMustMatch) {
-    EXPECT_FALSE(IsAudioName(u"song.mpeg"));    // "?" is exactly one character
+    EXPECT_FALSE(IsAudioName(u"song.mpeg"));  // "?" is exactly one character
     EXPECT_FALSE(IsAudioName(u"track.ogg.bak"));
     EXPECT_FALSE(IsAudioName(u"chart.xml"));
     EXPECT_FALSE(IsAudioName(u"cover.png"));
     EXPECT_FALSE(IsAudioName(u"mp3"));
     EXPECT_FALSE(IsAudioName(u"a.mp"));
-    EXPECT_TRUE(IsAudioName(u".wav"));          // "*" matches an empty run
+    EXPECT_TRUE(IsAudioName(u".wav"));  // "*" matches an empty run
     EXPECT_TRUE(IsAudioName(u"a.b.wav"));
     EXPECT_FALSE(IsAudioName(u"a.og\xD83D\xDE00"));  // a surrogate pair is two units
 }

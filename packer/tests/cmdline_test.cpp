@@ -32,8 +32,7 @@ TEST(SplitCommandLine, BlankCommandLineGivesTheProgramPathAlone) {
 }
 
 TEST(SplitCommandLine, UnicodeFolderNamesPassThroughUnchanged) {
-    EXPECT_EQ(SplitCommandLine(u"p -cr \"D:\\歌曲\\🎵 曲\"", kExe),
-              (Tokens{u"p", u"-cr", u"D:\\歌曲\\🎵 曲"}));
+    EXPECT_EQ(SplitCommandLine(u"p -cr \"D:\\歌曲\\🎵 曲\"", kExe), (Tokens{u"p", u"-cr", u"D:\\歌曲\\🎵 曲"}));
 }
 
 TEST(SkipSpaces, FindsFirstNonSpaceAtOrAfterStart) {

@@ -93,7 +93,8 @@ Bytes Noise(size_t n, uint32_t seed) {
 }
 Bytes Compressible(size_t n) {
     std::string s;
-    for (size_t i = 0; s.size() < n; ++i) s += "<Note Time=\"" + std::to_string(i * 120) + "\" Lane=\"" + std::to_string(i % 7) + "\"/>\r\n";
+    for (size_t i = 0; s.size() < n; ++i)
+        s += "<Note Time=\"" + std::to_string(i * 120) + "\" Lane=\"" + std::to_string(i % 7) + "\"/>\r\n";
     s.resize(n);
     return Text(s);
 }
@@ -176,8 +177,8 @@ TEST_F(EncodePakTest, SubFoldersAreRecordedInBothOutputsAndSortBeforeTheirConten
               (std::vector<std::wstring>{L"My Song", L"My Song/empty", L"My Song/sub", L"My Song/sub/k.wav"}));
     // "." sorts before "/": sub.txt stands between the folder sub and its content.
     Archive tvn = Open(song_ + L".tvn");
-    EXPECT_EQ(Names(tvn), (std::vector<std::wstring>{L"My Song", L"My Song/empty", L"My Song/sub",
-                                                     L"My Song/sub.txt", L"My Song/sub/x.txt"}));
+    EXPECT_EQ(Names(tvn), (std::vector<std::wstring>{L"My Song", L"My Song/empty", L"My Song/sub", L"My Song/sub.txt",
+                                                     L"My Song/sub/x.txt"}));
     // A folder's offset is where the next data goes.
     EXPECT_EQ(tvn.records[2].offset, 0u);
     EXPECT_EQ(tvn.records[4].offset, tvn.records[3].packed);
@@ -204,7 +205,8 @@ TEST_F(EncodePakTest, AudioIsToldByTheLowerCasedWholeName) {
     for (const wchar_t* name : {L"SONG.MP3", L"song.mpeg", L"track.ogg.bak", L"Voice.Opus"}) Add(name, Text("x"));
     ASSERT_EQ(Pack(L"pak").outcome, PackOutcome::kPacked);
     ASSERT_EQ(Pack(L"tvn").outcome, PackOutcome::kPacked);
-    EXPECT_EQ(Names(Open(song_ + L".pak")), (std::vector<std::wstring>{L"My Song", L"My Song/SONG.MP3", L"My Song/Voice.Opus"}));
+    EXPECT_EQ(Names(Open(song_ + L".pak")),
+              (std::vector<std::wstring>{L"My Song", L"My Song/SONG.MP3", L"My Song/Voice.Opus"}));
     EXPECT_EQ(Names(Open(song_ + L".tvn")),
               (std::vector<std::wstring>{L"My Song", L"My Song/song.mpeg", L"My Song/track.ogg.bak"}));
 }
@@ -212,7 +214,8 @@ TEST_F(EncodePakTest, AudioIsToldByTheLowerCasedWholeName) {
 TEST_F(EncodePakTest, HiddenAndReadOnlyFoldersAndFilesAreStillPacked) {
     AddFolder(L"hidden");
     Add(L"hidden\\h.txt", Text("h"));
-    SetFileAttributesW((song_ + L"\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    SetFileAttributesW((song_ + L"\\hidden").c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
     Add(L"system.txt", Text("s"));
     SetFileAttributesW((song_ + L"\\system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
     ASSERT_EQ(Pack(L"tvn").outcome, PackOutcome::kPacked);
@@ -226,8 +229,9 @@ TEST_F(EncodePakTest, StatusLineCountsFoldersAndFilesTogether) {
     Add(L"a.xml", Text("a"));
     AddFolder(L"z");
     ASSERT_EQ(Pack(L"tvn").outcome, PackOutcome::kPacked);
-    EXPECT_EQ(ui_.statuses, (std::vector<std::wstring>{L"正在打包第 1 个目录:\nMy Song", L"正在打包第 2 个文件:\nMy Song/a.xml",
-                                                       L"正在打包第 3 个目录:\nMy Song/z"}));
+    EXPECT_EQ(ui_.statuses,
+              (std::vector<std::wstring>{L"正在打包第 1 个目录:\nMy Song", L"正在打包第 2 个文件:\nMy Song/a.xml",
+                                         L"正在打包第 3 个目录:\nMy Song/z"}));
 }
 
 TEST_F(EncodePakTest, XorMethodAppliesToFilesThatShrink) {
@@ -284,8 +288,8 @@ TEST_F(EncodePakTest, SlashesAndTrailingSeparatorPackTheSameAsTheCleanPath) {
 
 TEST_F(EncodePakTest, UnusablePathsAreRefusedBeforeAnythingIsWritten) {
     Add(L"file.txt", Text("f"));
-    for (const std::wstring& bad : {std::wstring(L""), std::wstring(L"   "), root_ / L"missing",
-                                    song_ + L"\\file.txt", std::wstring(L"C:\\"), std::wstring(L"Z:/")}) {
+    for (const std::wstring& bad : {std::wstring(L""), std::wstring(L"   "), root_ / L"missing", song_ + L"\\file.txt",
+                                    std::wstring(L"C:\\"), std::wstring(L"Z:/")}) {
         PackResult r = EncodePak(bad, L"pak", 1, ui_);
         EXPECT_EQ(r.outcome, PackOutcome::kRefused);
         EXPECT_FALSE(r.message.empty());
@@ -301,7 +305,8 @@ class EncodePakFailureTest : public EncodePakTest {
 protected:
     void ExpectFailedKeepingOld(const PackResult& r, const std::wstring& ext, const std::wstring& named) {
         EXPECT_EQ(r.outcome, PackOutcome::kFailed);
-        EXPECT_NE(r.message.find(named), std::wstring::npos) << "message: " << std::string(r.message.begin(), r.message.end());
+        EXPECT_NE(r.message.find(named), std::wstring::npos)
+            << "message: " << std::string(r.message.begin(), r.message.end());
         EXPECT_EQ(ReadBytes(song_ + ext), Text("OLD"));
         ExpectNoLeftovers();
         EXPECT_FALSE(ui_.busy);
@@ -316,7 +321,8 @@ TEST_F(EncodePakFailureTest, ASourceFileThatCannotBeReadStopsThePack) {
     Add(L"a.xml", Text("a"));
     Add(L"locked.xml", Text("l"));
     KeepOld(L".tvn");
-    HANDLE writer = CreateFileW((song_ + L"\\locked.xml").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE writer =
+        CreateFileW((song_ + L"\\locked.xml").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     PackResult r = Pack(L"tvn");
     CloseHandle(writer);
@@ -388,7 +394,8 @@ TEST_F(EncodePakTest, AFolderLinkBackIntoTheTreeIsNotFollowedAgain) {
         return listing;
     };
     ASSERT_EQ(Pack(L"pak", 1, lister).outcome, PackOutcome::kPacked);
-    EXPECT_EQ(Names(Open(song_ + L".pak")), (std::vector<std::wstring>{L"My Song", L"My Song/sub", L"My Song/sub/a.ogg"}));
+    EXPECT_EQ(Names(Open(song_ + L".pak")),
+              (std::vector<std::wstring>{L"My Song", L"My Song/sub", L"My Song/sub/a.ogg"}));
 }
 
 }  // namespace

@@ -13,11 +13,11 @@ struct SwitchCase {
 
 TEST(ParseSwitches, LettersAnywhereCaseSensitiveCRequired) {
     const SwitchCase cases[] = {
-        {u"-cpr", true, true, kMethodLzss},  {u"-cp", true, false, kMethodLzss},
-        {u"-cr", false, true, kMethodLzss},  {u"-cprx", true, true, kMethodLzssXor},
-        {u"/rpc", true, true, kMethodLzss},  {u"cpr", true, true, kMethodLzss},
+        {u"-cpr", true, true, kMethodLzss},   {u"-cp", true, false, kMethodLzss},
+        {u"-cr", false, true, kMethodLzss},   {u"-cprx", true, true, kMethodLzssXor},
+        {u"/rpc", true, true, kMethodLzss},   {u"cpr", true, true, kMethodLzss},
         {u"-CPR", false, false, kMethodLzss}, {u"-pr", false, false, kMethodLzss},
-        {u"-c", false, false, kMethodLzss},  {u"-xq c r", false, true, kMethodLzssXor},
+        {u"-c", false, false, kMethodLzss},   {u"-xq c r", false, true, kMethodLzssXor},
         {u"", false, false, kMethodLzss},
     };
     for (const SwitchCase& c : cases) {
@@ -40,9 +40,8 @@ TEST(CleanFolderPath, ForwardSlashesAndTrailingSeparatorsPackLikeTheCleanPath) {
 TEST(CleanFolderPath, EmptyPathsAndRootsAreRefused) {
     for (std::u16string_view empty : {u"", u"   "})
         EXPECT_EQ(CleanFolderPath(empty).problem, FolderPathProblem::kEmpty);
-    for (std::u16string_view root : {u"C:\\", u"C:", u"c:/", u"\\", u"/", u"\\\\server\\share",
-                                     u"\\\\server\\share\\", u"\\\\server", u"\\\\?\\C:\\",
-                                     u"\\\\?\\UNC\\server\\share"})
+    for (std::u16string_view root : {u"C:\\", u"C:", u"c:/", u"\\", u"/", u"\\\\server\\share", u"\\\\server\\share\\",
+                                     u"\\\\server", u"\\\\?\\C:\\", u"\\\\?\\UNC\\server\\share"})
         EXPECT_EQ(CleanFolderPath(root).problem, FolderPathProblem::kDriveRoot)
             << std::string(root.begin(), root.end());
     EXPECT_EQ(CleanFolderPath(u"\\\\?\\C:\\Songs").problem, FolderPathProblem::kNone);

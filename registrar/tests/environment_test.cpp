@@ -125,10 +125,10 @@ TEST(Removal, DeletesEachVerbsCommandBeforeTheVerbUnderBothClasses) {
     RecordingRegistry registry;
     RemoveEnvironment(registry);
     const std::vector<std::string> expected = {
-        "HKCR\\Directory\\shell\\tvnpak\\command\\", "HKCR\\Directory\\shell\\tvnpak\\",
+        "HKCR\\Directory\\shell\\tvnpak\\command\\",  "HKCR\\Directory\\shell\\tvnpak\\",
         "HKCR\\Directory\\shell\\tvnpakr\\command\\", "HKCR\\Directory\\shell\\tvnpakr\\",
-        "HKCR\\Folder\\shell\\tvnpak\\command\\",    "HKCR\\Folder\\shell\\tvnpak\\",
-        "HKCR\\Folder\\shell\\tvnpakr\\command\\",   "HKCR\\Folder\\shell\\tvnpakr\\",
+        "HKCR\\Folder\\shell\\tvnpak\\command\\",     "HKCR\\Folder\\shell\\tvnpak\\",
+        "HKCR\\Folder\\shell\\tvnpakr\\command\\",    "HKCR\\Folder\\shell\\tvnpakr\\",
     };
     ASSERT_EQ(registry.deleted.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Utf8(registry.deleted[i]), expected[i]);

@@ -56,8 +56,8 @@ TEST(RegRootByName, LongAndShortFormsNameTheFiveRoots) {
 }
 
 TEST(RegRootByName, OtherCasesAndUnlistedShortFormsSelectNoRoot) {
-    for (std::u16string_view name : {u"hkcr", u"Hkcu", u"hkey_classes_root", u"HKCC", u"HKEY_DYN_DATA",
-                                     u"HKCR ", u" HKCR", u"HKEY_CURRENT_USER_LOCAL_SETTINGS", u""})
+    for (std::u16string_view name : {u"hkcr", u"Hkcu", u"hkey_classes_root", u"HKCC", u"HKEY_DYN_DATA", u"HKCR ",
+                                     u" HKCR", u"HKEY_CURRENT_USER_LOCAL_SETTINGS", u""})
         EXPECT_EQ(RegRootByName(name), RegRoot::kNone) << std::string(name.begin(), name.end());
     // The split itself still succeeds; the operation that follows fails.
     EXPECT_EQ(SplitRegPath(u"hkcr\\.pak\\").root, RegRoot::kNone);

@@ -58,8 +58,8 @@ protected:
     void SetUp() override {
         scratch_ = L"Software\\TavrinTest\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                    std::to_wstring(GetTickCount64());
-        classesScratch_ = L"TavrinTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(GetTickCount64());
+        classesScratch_ =
+            L"TavrinTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
     }
     void TearDown() override {
         RegDeleteTreeW(HKEY_CURRENT_USER, scratch_.c_str());

@@ -135,8 +135,8 @@ TEST_F(Listsmith, NoChangesNothingThenYesConvertsTheWholeGame) {
     game.Loose(L"zal_song/delta.xml", Ansi(SongFileText(L"Delta/delta.ogg")));
     game.Archive(L"zal_song003.pak", {{L"zal_song/gamma.xml", Ansi(SongFileText(L"Gamma/gamma.ogg"))}});
     Bytes one = ImageBytes(1, 3000), beta = ImageBytes(2, 5000), gamma = ImageBytes(3, 700);
-    game.Archive(L"zal_image.pak", {{L"zal_image/img_music/one.png", one},
-                                    {L"zal_image/img_music/gamma.png", ImageBytes(4, 100)}});
+    game.Archive(L"zal_image.pak",
+                 {{L"zal_image/img_music/one.png", one}, {L"zal_image/img_music/gamma.png", ImageBytes(4, 100)}});
     game.Archive(L"zal_image007.pak", {{L"zal_image/img_music/beta.png", beta}});
     game.Loose(L"zal_image/img_music/gamma.png", gamma);
     CreateDirectoryW(Music().c_str(), nullptr);
@@ -154,7 +154,7 @@ TEST_F(Listsmith, NoChangesNothingThenYesConvertsTheWholeGame) {
 
     Convert(IDYES);
     ASSERT_TRUE(WaitForStatus(kDone)) << "status stayed at " << Text(kStatus).size();
-    EXPECT_FALSE(ButtonEnabled());  // one conversion per start
+    EXPECT_FALSE(ButtonEnabled());          // one conversion per start
     EXPECT_EQ(Text(kProgress), L"歌曲一");  // folders in code-unit order: the Chinese name last
     EXPECT_EQ(Text(kLog), L"XML文件错误: zal_song/gamma.xml\r\n图片错误: zal_image/img_music/missing.png\r\n");
 
@@ -165,8 +165,9 @@ TEST_F(Listsmith, NoChangesNothingThenYesConvertsTheWholeGame) {
         EXPECT_EQ(ReadDescriptor(Tvn(folder)).marker, (Bytes{'G', 'E', 'N', 'P', 'A', 'K', 0x00, 0x06}));
     }
 
-    EXPECT_EQ(RecordNames(Tvn(L"Beta")), (std::vector<std::string>{"Beta", "Beta/beta.png", "Beta/beta_easy.xml",
-                                                                    "Beta/102.txt", "Beta/beta_hard.xml", "Beta/103.txt"}));
+    EXPECT_EQ(RecordNames(Tvn(L"Beta")),
+              (std::vector<std::string>{"Beta", "Beta/beta.png", "Beta/beta_easy.xml", "Beta/102.txt",
+                                        "Beta/beta_hard.xml", "Beta/103.txt"}));
     EXPECT_EQ(ExtractMember(Tvn(L"Beta"), L"Beta/beta.png"), beta);  // from the numbered archive, stored once
     EXPECT_EQ(ExtractMember(Tvn(L"Beta"), L"Beta/102.txt"),
               ExpectedText(L"102", L"Beta easy", L"Beta/beta.png", L"Beta/beta_easy.xml", L"3", L"Pop", L"Tester"));
@@ -227,7 +228,8 @@ TEST_F(Listsmith, FiftyErrorsAreLoggedInFullAndTheRunGoesOn) {
 TEST_F(Listsmith, TheFiftyFirstErrorStopsTheRun) {
     std::vector<ListSong> list;
     for (int k = 0; k < 51; ++k)
-        list.push_back({std::to_wstring(200 + k), L"Lost", L"zal_image/lost.png", L"zal_song/lost" + std::to_wstring(k) + L".xml"});
+        list.push_back({std::to_wstring(200 + k), L"Lost", L"zal_image/lost.png",
+                        L"zal_song/lost" + std::to_wstring(k) + L".xml"});
     GoodSong(300, L"Good", list);
     game.Loose(L"zal_script/music.txt", Ansi(MusicListText(list)));
     CreateDirectoryW(Music().c_str(), nullptr);

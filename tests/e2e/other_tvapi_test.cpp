@@ -44,7 +44,8 @@ std::wstring MakeSong(const TempFolder& root) {
     Bytes noise(40000);
     for (uint8_t& b : noise) b = static_cast<uint8_t>(random());
     std::string chart;
-    for (int i = 0; i < 500; ++i) chart += "<Note Time=\"" + std::to_string(i * 120) + "\" Lane=\"" + std::to_string(i % 7) + "\"/>\r\n";
+    for (int i = 0; i < 500; ++i)
+        chart += "<Note Time=\"" + std::to_string(i * 120) + "\" Lane=\"" + std::to_string(i % 7) + "\"/>\r\n";
     WriteBytes(song + L"\\song.ogg", noise);
     WriteBytes(song + L"\\sub\\键音\\kick.WAV", Bytes(noise.begin(), noise.begin() + 999));
     WriteBytes(song + L"\\chart.xml", Bytes(chart.begin(), chart.end()));
@@ -60,7 +61,8 @@ TEST(AnotherTvapi, TunebalePacksWhatOursPacks) {
         TempFolder ourRoot, theirRoot;
         const std::wstring ourSong = MakeSong(ourRoot), theirSong = MakeSong(theirRoot);
         for (const auto& [install, song] : {std::pair{&ours, ourSong}, std::pair{&theirs, theirSong}}) {
-            RunningProgram tunebale(L"\"" + (install->folder / L"tunebale.exe") + L"\" " + switches + L" \"" + song + L"\"");
+            RunningProgram tunebale(L"\"" + (install->folder / L"tunebale.exe") + L"\" " + switches + L" \"" + song +
+                                    L"\"");
             EXPECT_EQ(tunebale.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
         }
         for (const wchar_t* ext : {L".pak", L".tvn"}) {

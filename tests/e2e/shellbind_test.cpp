@@ -67,9 +67,9 @@ bool ClassesKeyExists(const std::wstring& subKey) {
 
 void CreateClassesKey(const std::wstring& subKey, DWORD options = REG_OPTION_NON_VOLATILE) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, options, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS)
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, subKey.c_str(), 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS)
         << Narrow(subKey);
     RegCloseKey(key);
 }
@@ -105,8 +105,7 @@ public:
         Copy(L"shellbind.exe", L"shellbind.exe");
     }
     void Copy(const std::wstring& from, const std::wstring& to) {
-        ASSERT_TRUE(CopyFileW((ProgramFolder() + from).c_str(), (path_ + L"\\" + to).c_str(), FALSE))
-            << Narrow(from);
+        ASSERT_TRUE(CopyFileW((ProgramFolder() + from).c_str(), (path_ + L"\\" + to).c_str(), FALSE)) << Narrow(from);
     }
     std::wstring Packer() const { return path_ + L"\\tunebale.exe"; }
     std::unique_ptr<RunningProgram> Start() const {

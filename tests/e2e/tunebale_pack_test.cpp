@@ -20,7 +20,8 @@ Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 Bytes Chart() {
     std::string s;
-    for (int i = 0; i < 400; ++i) s += "<Note Time=\"" + std::to_string(i * 240) + "\" Lane=\"" + std::to_string(i % 6) + "\"/>\r\n";
+    for (int i = 0; i < 400; ++i)
+        s += "<Note Time=\"" + std::to_string(i * 240) + "\" Lane=\"" + std::to_string(i % 6) + "\"/>\r\n";
     return Text(s);
 }
 
@@ -125,8 +126,8 @@ TEST(CommandMode, UnicodeFolderNamesWithSpacesPack) {
 TEST(CommandMode, FailureIsReportedAndEndsWithNonZeroCode) {
     SongFolder song(L"Locked Song");
     WriteBytes(song.Pak(), Text("OLD"));
-    HANDLE writer = CreateFileW((song.Path() + L"\\keys\\kick.wav").c_str(), GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE writer =
+        CreateFileW((song.Path() + L"\\keys\\kick.wav").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     RunningProgram program(Tunebale() + L" -cpr \"" + song.Path() + L"\"");
     auto question = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
@@ -173,7 +174,8 @@ protected:
         program_->WaitForExit(kTimeoutMs);
     }
     void Press(const std::wstring& folder) {
-        SendMessageTimeoutW(txInDir_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+        SendMessageTimeoutW(txInDir_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000,
+                            nullptr);
         ClickButton(cmdPak_);
     }
     MessageBoxInfo NextBox() {
@@ -220,8 +222,8 @@ TEST_F(PackButton, NoKeepsOneOutputYesReplacesTheOtherAndTheButtonWaits) {
 
 TEST_F(PackButton, AFailedArchiveIsToldTheDescriptorStillPacksAndNoCompletionFollows) {
     SongFolder song(L"Half Song");
-    HANDLE writer = CreateFileW((song.Path() + L"\\song.ogg").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE writer =
+        CreateFileW((song.Path() + L"\\song.ogg").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     Press(song.Path());
     MessageBoxInfo failure = NextBox();

@@ -9,8 +9,7 @@ namespace {
 int Px(LONG twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 }  // namespace
 
-void ExpectForm(HWND window, int clientWidthTwips, int clientHeightTwips,
-                std::span<const ExpectedControl> expected) {
+void ExpectForm(HWND window, int clientWidthTwips, int clientHeightTwips, std::span<const ExpectedControl> expected) {
     UINT dpi = GetDpiForWindow(window);
     ASSERT_GT(dpi, 0u);
     RECT client{};

@@ -17,7 +17,6 @@ struct ExpectedControl {
 };
 
 // Reports every difference as a test failure; controls are compared in tab order.
-void ExpectForm(HWND window, int clientWidthTwips, int clientHeightTwips,
-                std::span<const ExpectedControl> controls);
+void ExpectForm(HWND window, int clientWidthTwips, int clientHeightTwips, std::span<const ExpectedControl> controls);
 
 }  // namespace tavrin::testing

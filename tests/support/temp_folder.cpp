@@ -12,8 +12,7 @@ TempFolder::TempFolder() {
     GetTempPathW(MAX_PATH + 1, base);
     static unsigned counter = 0;
     for (;;) {
-        std::wstring candidate = std::wstring(base) + L"tavrin-test-" +
-                                 std::to_wstring(GetCurrentProcessId()) + L"-" +
+        std::wstring candidate = std::wstring(base) + L"tavrin-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                  std::to_wstring(++counter);
         if (CreateDirectoryW(candidate.c_str(), nullptr)) {
             path_ = candidate;
@@ -35,8 +34,8 @@ void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
 }
 
 std::vector<uint8_t> ReadBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open test file");
     std::vector<uint8_t> bytes(GetFileSize(h, nullptr));
     DWORD got = 0;

@@ -34,12 +34,11 @@ HWND FindTopOnce(DWORD processId, DWORD threadId, const wchar_t* className) {
 
 std::wstring WindowText(HWND hwnd) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length))
-        return {};
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &length)) return {};
     std::wstring text(length + 1, L'\0');
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied);
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                        kMessageTimeoutMs, &copied);
     text.resize(copied);
     return text;
 }

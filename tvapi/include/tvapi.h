@@ -13,19 +13,19 @@
 #include <stdint.h>
 
 #ifdef _WIN32
-#  ifndef WINAPI
-#    define WINAPI __stdcall
-#  endif
-#  define TVAPI_CALL WINAPI
+#ifndef WINAPI
+#define WINAPI __stdcall
+#endif
+#define TVAPI_CALL WINAPI
 typedef wchar_t TVCHAR;
 #else
-#  define TVAPI_CALL
-#  ifdef __cplusplus
+#define TVAPI_CALL
+#ifdef __cplusplus
 typedef char16_t TVCHAR;
-#  else
-#    include <uchar.h>
+#else
+#include <uchar.h>
 typedef char16_t TVCHAR;
-#  endif
+#endif
 #endif
 
 #ifdef __cplusplus
@@ -50,11 +50,9 @@ uint32_t TVAPI_CALL LzssCompressBound(uint32_t n);
  * raw, the music-list converter stores the stream as it is.
  * Returns 1 on success, 0 for a null pointer or an unknown level.
  */
-int32_t TVAPI_CALL LzssCompress2(const void* src, uint32_t n, void* dst, uint32_t* packed,
-                                 int32_t level);
+int32_t TVAPI_CALL LzssCompress2(const void* src, uint32_t n, void* dst, uint32_t* packed, int32_t level);
 /* The same stream with the XOR scheme of container method 3 applied to its bytes. */
-int32_t TVAPI_CALL LzssCompressXor2(const void* src, uint32_t n, void* dst, uint32_t* packed,
-                                    int32_t level);
+int32_t TVAPI_CALL LzssCompressXor2(const void* src, uint32_t n, void* dst, uint32_t* packed, int32_t level);
 
 /* Conversion code for text in encoding `from` to encoding `to`; 0 for a pair it cannot convert. */
 uint32_t TVAPI_CALL cpMakeTrCode(uint16_t from, uint16_t to);
@@ -65,8 +63,7 @@ uint32_t TVAPI_CALL cpMakeTrCode(uint16_t from, uint16_t to);
  * unknown, the text holds an unpaired surrogate, or the result with its NUL exceeds capacity.
  * Nothing is ever truncated or replaced.
  */
-int32_t TVAPI_CALL cpConvertEncoding(uint32_t code, const TVCHAR* text, int32_t length, char* out,
-                                     int32_t capacity);
+int32_t TVAPI_CALL cpConvertEncoding(uint32_t code, const TVCHAR* text, int32_t length, char* out, int32_t capacity);
 
 /* Sorts count elements of width bytes at first in place, ascending by compare (-1, 0, 1). */
 void TVAPI_CALL QuickSort(void* first, int32_t count, int32_t width,
@@ -78,8 +75,7 @@ void TVAPI_CALL QuickSort(void* first, int32_t count, int32_t width,
  * member's content and returns the size. Returns 0 for a missing or unreadable archive or
  * member, a corrupt archive, or a buffer that is too small.
  */
-uint32_t TVAPI_CALL GetFileFromPakW(void* buffer, uint32_t size, const TVCHAR* archive,
-                                    const TVCHAR* member);
+uint32_t TVAPI_CALL GetFileFromPakW(void* buffer, uint32_t size, const TVCHAR* archive, const TVCHAR* member);
 
 #ifdef __cplusplus
 }

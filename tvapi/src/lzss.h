@@ -34,8 +34,7 @@ bool IsValidLevel(int32_t level);
 // An invalid level compresses as the default level. n > kMaxInputSize returns 0 and writes
 // nothing (callers check CompressBound first). May throw std::bad_alloc (work memory per call:
 // about 120 KB at levels 1-4, 300 KB at 5-9).
-uint32_t Compress(const uint8_t* src, uint32_t n, uint8_t* dst, int32_t level, bool withXor,
-                  bool stopEarly = true);
+uint32_t Compress(const uint8_t* src, uint32_t n, uint8_t* dst, int32_t level, bool withXor, bool stopEarly = true);
 
 // Expands a stream of packedSize bytes into exactly size bytes at dst. Returns false for any
 // corrupt or truncated stream (and then dst's content is unspecified); never reads or writes

@@ -25,12 +25,12 @@ inline constexpr uint8_t kInitialByte = 0x20;
 inline constexpr uint32_t kMaxGroupBytes = 1 + 8 * 2;
 
 struct EncodeOptions {
-  int32_t level = kLevelDefault;
-  bool withXor = false;
-  bool stopEarly = true;
-  // Step faster and faster through stretches where no match turns up. Off only for measuring
-  // what the skipping costs.
-  bool skipAhead = true;
+    int32_t level = kLevelDefault;
+    bool withXor = false;
+    bool stopEarly = true;
+    // Step faster and faster through stretches where no match turns up. Off only for measuring
+    // what the skipping costs.
+    bool skipAhead = true;
 };
 
 // Compress with every knob exposed; Compress() is this with skipAhead on.

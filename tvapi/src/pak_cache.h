@@ -26,10 +26,10 @@ namespace tvapi::pak {
 uint32_t GetFile(void* buffer, uint32_t size, const std::filesystem::path& archive, std::u16string_view member);
 
 struct CacheStats {
-  uint64_t directoryReads = 0;  // directories parsed from disk
-  uint64_t hits = 0;            // lookups served from the cache
-  size_t archives = 0;          // directories held now
-  size_t bytes = 0;             // their memory
+    uint64_t directoryReads = 0;  // directories parsed from disk
+    uint64_t hits = 0;            // lookups served from the cache
+    size_t archives = 0;          // directories held now
+    size_t bytes = 0;             // their memory
 };
 CacheStats Stats();
 

@@ -12,9 +12,9 @@ namespace tvapi::pakfile {
 
 // What tells one version of a file from another.
 struct Stamp {
-  uint64_t size = 0;
-  int64_t modified = 0;  // last write time in the platform's own units
-  bool operator==(const Stamp&) const = default;
+    uint64_t size = 0;
+    int64_t modified = 0;  // last write time in the platform's own units
+    bool operator==(const Stamp&) const = default;
 };
 
 // Size and modification time of the regular file at path, from a single file-system call; false

@@ -38,8 +38,7 @@ struct FinishedContainer {
 class GenpakWriter {
 public:
     // Opens the data file and the directory's temporary file, both made anew. Throws FileFailure.
-    GenpakWriter(std::wstring output, std::wstring temporary, CommitPolicy policy,
-                 std::array<uint8_t, 2> writerBytes);
+    GenpakWriter(std::wstring output, std::wstring temporary, CommitPolicy policy, std::array<uint8_t, 2> writerBytes);
     GenpakWriter(const GenpakWriter&) = delete;
     GenpakWriter& operator=(const GenpakWriter&) = delete;
     ~GenpakWriter();

@@ -9,10 +9,10 @@
 namespace tavrin {
 
 // Numbers the layers raise besides mapped system codes.
-inline constexpr int32_t kErrInvalidCall = 5;       // invalid procedure call or argument
+inline constexpr int32_t kErrInvalidCall = 5;  // invalid procedure call or argument
 inline constexpr int32_t kErrOutOfMemory = 7;
-inline constexpr int32_t kErrSubscript = 9;         // subscript out of range
-inline constexpr int32_t kErrInputPastEnd = 62;     // a short read with no system code of its own
+inline constexpr int32_t kErrSubscript = 9;      // subscript out of range
+inline constexpr int32_t kErrInputPastEnd = 62;  // a short read with no system code of its own
 
 class NumberedError : public std::exception {
 public:

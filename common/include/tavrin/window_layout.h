@@ -15,8 +15,7 @@ struct TwipsRect {
 inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
 // The pixel size a top-level window needs for a client area of the given twips.
-SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
-                         UINT dpi);
+SIZE WindowSizeForClient(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, UINT dpi);
 void PlaceControl(HWND control, const TwipsRect& twips, UINT dpi);
 
 // The system's message font at a given DPI; the owner deletes it when replaced or destroyed, so

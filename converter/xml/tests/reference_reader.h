@@ -17,18 +17,15 @@ namespace tavrin::xml::reference {
 inline constexpr int64_t kDefaultBudget = 4'000'000;
 
 struct ElementResult {
-  std::u16string value;  // element text or kErrorText
-  int32_t position = 0;  // the carried position afterwards
+    std::u16string value;  // element text or kErrorText
+    int32_t position = 0;  // the carried position afterwards
 };
 
-std::optional<ElementResult> GetElement(std::u16string_view text, std::u16string_view name,
-                                        int32_t position, int32_t n,
+std::optional<ElementResult> GetElement(std::u16string_view text, std::u16string_view name, int32_t position, int32_t n,
                                         int64_t budget = kDefaultBudget);
 
-std::optional<std::u16string> GetAttribute(std::u16string_view text,
-                                           std::u16string_view elementName, int32_t n,
-                                           std::u16string_view attributeName,
-                                           int64_t budget = kDefaultBudget);
+std::optional<std::u16string> GetAttribute(std::u16string_view text, std::u16string_view elementName, int32_t n,
+                                           std::u16string_view attributeName, int64_t budget = kDefaultBudget);
 
 std::optional<ElementSpan> SkipElement(std::u16string_view text, int32_t from, int32_t limit,
                                        int64_t budget = kDefaultBudget);
