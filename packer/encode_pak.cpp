@@ -101,7 +101,7 @@ private:
         uint32_t size = ReadSource(item);
         uint32_t packed = size;
         uint8_t method = tvapi::genpak::kStored;
-        const uint8_t* block = source_.Data();
+        const uint8_t* block = source_.Data();  // a stored file is written straight from it
         if (size > 0) {
             uint8_t* out = compressed_.Reserve(LzssCompressBound(size));
             // The compressor's result means nothing by contract; only the length it sets does. A
@@ -116,23 +116,24 @@ private:
             }
         }
         writer.AddFile(nameBytes, method, block, packed, size);
+        source_.Release();
     }
 
-    // The whole file in one read into source_. The listing's size decides first, so a file of
+    // The whole file, read once into source_. The listing's size decides first, so a file of
     // 2 GiB or more, which the format cannot hold, is refused without reading it.
     uint32_t ReadSource(const PakItem& item) {
         if (item.size >= 0x80000000u) Fail(item.path, L"文件达到或超过2 GiB,GENPAK格式无法容纳");
         if (item.size == 0) return 0;
-        uint32_t size = 0;
-        if (ReadWholeFile(item.path, source_, size) != 0)
+        if (!source_.Load(item.path, unmapped_))
             Fail(item.path, L"无法读取文件(文件被占用、无权限、读取不完整或已超过2 GiB)");
-        return size;
+        return source_.Size();
     }
 
     std::wstring baseDir_, baseName_, pakExt_, output_, temporary_;
     int32_t inputAlgo_;
     PackUi& ui_;
-    ByteBuffer source_;      // the current file's bytes
+    SourceFile source_;      // the current file's bytes
+    ByteBuffer unmapped_;    // where they go when they cannot be mapped
     ByteBuffer compressed_;  // the compressor's output
 };
 

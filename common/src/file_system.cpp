@@ -72,6 +72,49 @@ uint8_t* ByteBuffer::Reserve(size_t size) {
     return data_.get();
 }
 
+void SourceFile::Release() noexcept {
+    view_.Reset();
+    mapping_.Reset();
+    file_.Reset();
+    data_ = nullptr;
+    size_ = 0;
+}
+
+bool SourceFile::Load(const std::wstring& path, ByteBuffer& fallback) {
+    Release();
+    // Readers only: a file another program is writing cannot be opened, so it is never read torn.
+    file_.Reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file_) return false;
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file_.Get(), &high);
+    if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || low >= 0x80000000u || low == 0) {
+        Release();
+        return false;
+    }
+    size_ = low;
+    mapping_.Reset(CreateFileMappingW(file_.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (mapping_) view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 0));
+    if (view_) {
+        data_ = static_cast<const uint8_t*>(view_.Get());
+        return true;
+    }
+    mapping_.Reset();
+    try {
+        uint8_t* target = fallback.Reserve(size_);
+        DWORD got = 0;
+        if (!ReadFile(file_.Get(), target, size_, &got, nullptr) || got != size_) {
+            Release();
+            return false;
+        }
+        data_ = target;
+        return true;
+    } catch (const std::bad_alloc&) {
+        Release();
+        return false;
+    }
+}
+
 int32_t ReadWholeFile(const std::wstring& path, ByteBuffer& data, uint32_t& size) {
     size = 0;
     return ReadWhole(path, [&](DWORD length) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tavrin/handle_owners.h"
+
 namespace tavrin {
 
 // True for an existing file, and for a folder that carries any attribute besides the folder bit.
@@ -35,5 +37,25 @@ private:
 
 // ReadWholeFile into a reused buffer; size receives the file's length.
 int32_t ReadWholeFile(const std::wstring& path, ByteBuffer& data, uint32_t& size);
+
+// A whole file of 1 byte to 2 GiB - 1 in memory, read once: mapped from the file, so its bytes are
+// never copied into memory of ours, or, when the address space has no room for the view, read
+// into the reused buffer. The file stays open to readers only while its bytes are in use, so no
+// writer can change them meanwhile.
+class SourceFile {
+public:
+    // False on any failure (missing, empty, too large, locked by a writer, short read).
+    bool Load(const std::wstring& path, ByteBuffer& fallback);
+    const uint8_t* Data() const { return data_; }
+    uint32_t Size() const { return size_; }
+    void Release() noexcept;
+
+private:
+    FileHandle file_;
+    KernelHandle mapping_;
+    MappedView view_;
+    const uint8_t* data_ = nullptr;
+    uint32_t size_ = 0;
+};
 
 }  // namespace tavrin

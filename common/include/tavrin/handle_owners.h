@@ -70,6 +70,11 @@ struct CoTaskMemoryTraits {  // memory the shell hands out, such as a folder pic
     static Value Invalid() noexcept { return nullptr; }
     static void Close(Value v) noexcept { CoTaskMemFree(v); }
 };
+struct MappedViewTraits {  // a view of a file mapping
+    using Value = const void*;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Close(Value v) noexcept { UnmapViewOfFile(v); }
+};
 struct RegistryKeyTraits {  // keys opened or created by the program, never the predefined roots
     using Value = HKEY;
     static Value Invalid() noexcept { return nullptr; }
@@ -82,6 +87,7 @@ using LocalMemory = UniqueOwner<LocalMemoryTraits>;
 using GdiObject = UniqueOwner<GdiObjectTraits>;
 using FindHandle = UniqueOwner<FindHandleTraits>;
 using CoTaskMemory = UniqueOwner<CoTaskMemoryTraits>;
+using MappedView = UniqueOwner<MappedViewTraits>;
 using RegistryKey = UniqueOwner<RegistryKeyTraits>;
 
 }  // namespace tavrin
