@@ -112,6 +112,8 @@ std::map<std::wstring, Bytes> ConvertGame(bool otherLibrary) {
     EXPECT_TRUE(question.has_value());
     if (!question) return {};
     PressButton(question->hwnd, IDYES);
+    // Until the question is gone, a look for a message box would find it again.
+    EXPECT_TRUE(WaitForWindowGone(question->hwnd, kTimeoutMs));
     const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
     while (WindowText(GetDlgItem(window, 203)) != L"转换完毕,请退出!" && GetTickCount64() < deadline) {
         if (std::optional<MessageBoxInfo> box = WaitForMessageBox(listsmith.ProcessId(), 50)) {
