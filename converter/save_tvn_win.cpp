@@ -46,7 +46,7 @@ public:
         // length left unset stays past the buffer.
         auto packed = static_cast<uint32_t>(buffer_.size() + 1);
         LzssCompress2(source.data(), n, buffer_.data(), &packed, TVAPI_LEVEL_DEFAULT);
-        if (packed > buffer_.size()) Unexpected(L"无法压缩 " + writer_.Output() + L" 的成员");
+        if (packed > buffer_.size()) Unexpected(L"无法压缩 " + writer_.Output().wstring() + L" 的成员");
         writer_.AddFile(name, tvapi::genpak::kLzss, buffer_.data(), packed, n);
     }
 
@@ -161,7 +161,7 @@ SaveOutcome SaveTVN(GameData& game, ConversionUi& ui, MusicList& list, const std
                     ui.ShowMessage(L"未知错误", kMsgOk);
                     return SaveOutcome::kUnexpected;
                 } catch (const FileFailure& e) {
-                    ui.AppendLog(L"未知错误: " + e.file + L": " + e.reason + L"\r\n");
+                    ui.AppendLog(L"未知错误: " + e.file.wstring() + L": " + e.reason + L"\r\n");
                     ui.ShowMessage(L"未知错误", kMsgOk);
                     return SaveOutcome::kUnexpected;
                 } catch (const std::bad_alloc&) {

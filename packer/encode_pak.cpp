@@ -182,7 +182,7 @@ PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, in
         result.outcome = PackOutcome::kPacked;
     } catch (const PackFailure& f) {
         result.outcome = PackOutcome::kFailed;
-        result.message = L"打包 " + run.Output() + L" 失败。\n" + f.file + L"\n" + f.reason;
+        result.message = L"打包 " + run.Output() + L" 失败。\n" + f.file.wstring() + L"\n" + f.reason;
     } catch (const std::bad_alloc&) {
         result.outcome = PackOutcome::kFailed;
         result.message = L"打包 " + run.Output() + L" 失败。\n" + NumberedError::ErrorDescription(kErrOutOfMemory);

@@ -12,15 +12,9 @@
 #include <vector>
 
 #include "genpak_format.h"
-#include "tavrin/binary_file.h"
+#include "tavrin/container_files.h"
 
 namespace tavrin {
-
-// Stops writing: which file, and why (in the interface's language).
-struct FileFailure {
-    std::wstring file;
-    std::wstring reason;
-};
 
 enum class CommitPolicy {
     // Built in "<output>.part" and moved over the old container once complete, so the old one
@@ -38,7 +32,8 @@ struct FinishedContainer {
 class GenpakWriter {
 public:
     // Opens the data file and the directory's temporary file, both made anew. Throws FileFailure.
-    GenpakWriter(std::wstring output, std::wstring temporary, CommitPolicy policy, std::array<uint8_t, 2> writerBytes);
+    GenpakWriter(std::filesystem::path output, std::filesystem::path temporary, CommitPolicy policy,
+                 std::array<uint8_t, 2> writerBytes, ContainerFiles& files = PlatformContainerFiles());
     GenpakWriter(const GenpakWriter&) = delete;
     GenpakWriter& operator=(const GenpakWriter&) = delete;
     ~GenpakWriter();
@@ -52,16 +47,16 @@ public:
     // place. Throws FileFailure.
     FinishedContainer Finish();
 
-    const std::wstring& Output() const { return output_; }
+    const std::filesystem::path& Output() const { return output_; }
 
 private:
     void AddRecord(std::string_view name, uint8_t method, uint32_t packed, uint32_t fileSize);
-    void Write(CFile& file, const std::wstring& path, const void* bytes, size_t count);
 
-    std::wstring output_, temporary_, dataPath_;
+    std::filesystem::path output_, temporary_, dataPath_;
     CommitPolicy policy_;
     std::array<uint8_t, 2> writerBytes_;
-    CFile data_, directory_;
+    ContainerFiles& files_;
+    std::unique_ptr<ContainerFiles::Output> data_, directory_;
     int64_t dataLength_ = 0;       // the next entry's DataOffset
     int64_t directoryLength_ = 0;  // records written so far
     int32_t entryCount_ = 0;
