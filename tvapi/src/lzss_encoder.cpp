@@ -8,8 +8,9 @@
 //
 // The input runs through a window buffer that starts with the ring's initial spaces, so matches
 // into them need no special case, and that ends in zero padding, so comparisons can load whole
-// words. Positions are "virtual": data byte k is at kVBase + k, so 0 (an empty hash slot) is
-// always out of reach.
+// words. Only the first and the last window need that: in between, every byte a search reads is
+// input, so the window is read straight from the source and nothing is copied. Positions are
+// "virtual": data byte k is at kVBase + k, so 0 (an empty hash slot) is always out of reach.
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -310,6 +311,8 @@ public:
         std::memset(window_.data(), kInitialByte, kHistory);
         windowStartV_ = kVBase - kHistory;
         windowEndV_ = kVBase;
+        view_ = window_.data();
+        viewStartV_ = windowStartV_;
         Fill();
         for (uint32_t v = kVBase - kMaxMatch; v < kVBase; ++v) InsertOnly(v);
 
@@ -335,7 +338,7 @@ public:
     }
 
 private:
-    const uint8_t* At(uint32_t v) const { return window_.data() + (v - windowStartV_); }
+    const uint8_t* At(uint32_t v) const { return view_ + (v - viewStartV_); }
 
     uint32_t MaxLen(uint32_t v) const { return std::min(kMaxMatch, endV_ - v); }
 
@@ -348,10 +351,25 @@ private:
         std::memset(window_.data() + (windowEndV_ - windowStartV_), 0, kPadding);
     }
 
-    // Keeps the history before v and the lookahead, then refills.
+    // Keeps the history before v and the lookahead, then refills. The window's bounds move the
+    // same way whether it is copied or read in place: the parse stops where they say, and where
+    // it stops shapes the stream.
     void Slide(uint32_t v) {
         const uint32_t keepFrom = v - kHistory;
+        const uint32_t room = kHistory + kChunk - (windowEndV_ - keepFrom);
+        const uint32_t newEndV = windowEndV_ + std::min(room, endV_ - windowEndV_);
+        // No spaces before it and input after it: parsing stops kReserve short of a window's end,
+        // so no search reads past it and the padding is never looked at.
+        if (keepFrom >= kVBase && newEndV < endV_) {
+            view_ = src_;
+            viewStartV_ = kVBase;
+            windowStartV_ = keepFrom;
+            windowEndV_ = newEndV;
+            return;
+        }
         std::memmove(window_.data(), At(keepFrom), windowEndV_ - keepFrom);
+        view_ = window_.data();
+        viewStartV_ = keepFrom;
         windowStartV_ = keepFrom;
         Fill();
     }
@@ -594,6 +612,9 @@ private:
     Writer out_;
 
     std::vector<uint8_t> window_;
+    // Where At() reads: the window buffer, or the source itself between the first and last window.
+    const uint8_t* view_ = nullptr;
+    uint32_t viewStartV_ = 0;
     uint32_t windowStartV_ = 0;
     uint32_t windowEndV_ = 0;
     std::unique_ptr<HashChain> chain_;
