@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
-#include "audio_patterns.h"
 #include "tavrin/numbered_error.h"
 #include "tavrin/text.h"
 #include "tavrin/handle_owners.h"
@@ -23,37 +20,6 @@ uint64_t FolderIdentity(const std::wstring& folder) {
     return index ^ (static_cast<uint64_t>(info.dwVolumeSerialNumber) << 40);
 }
 
-std::wstring LowerCase(std::wstring s) {
-    if (!s.empty()) CharLowerBuffW(s.data(), static_cast<DWORD>(s.size()));
-    return s;
-}
-
-bool Selected(const std::wstring& fileName, const std::wstring& pakExt) {
-    if (pakExt == L"pak") return IsAudioName(ToU16(LowerCase(fileName)));
-    if (pakExt == L"tvn") return !IsAudioName(ToU16(LowerCase(fileName)));
-    return false;
-}
-
-void Scan(const std::wstring& path, const std::wstring& pakExt, PakItems& items, const FolderLister& lister,
-          std::vector<uint64_t>& ancestors) {
-    FolderListing listing;
-    try {
-        listing = lister(path);
-    } catch (const NumberedError& e) {
-        throw ScanError{path, e.Number()};
-    }
-    // A link back to a folder above this one would nest forever: it adds nothing new.
-    if (std::find(ancestors.begin(), ancestors.end(), listing.identity) != ancestors.end()) return;
-    items.push_back({path, PakItemKind::kFolder});
-    for (const FolderItem& item : listing.items)
-        if (!item.isFolder && Selected(item.name, pakExt))
-            items.push_back({path + L"/" + item.name, PakItemKind::kFile, item.size});
-    ancestors.push_back(listing.identity);
-    for (const FolderItem& item : listing.items)
-        if (item.isFolder) Scan(path + L"/" + item.name, pakExt, items, lister, ancestors);
-    ancestors.pop_back();
-}
-
 }  // namespace
 
 FolderListing ListFolder(const std::wstring& folder) {
@@ -69,18 +35,12 @@ FolderListing ListFolder(const std::wstring& folder) {
     do {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..") continue;
-        listing.items.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+        listing.items.push_back({ToU16(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                                  (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow});
     } while (FindNextFileW(find.Get(), &data));
     // "No more files" ends a listing; anything else means part of it is missing.
     if (GetLastError() != ERROR_NO_MORE_FILES) RaiseLastError();
     return listing;
-}
-
-void GetSubFolderOrFile(const std::wstring& path, const std::wstring& pakExt, PakItems& items,
-                        const FolderLister& lister) {
-    std::vector<uint64_t> ancestors;
-    Scan(path, pakExt, items, lister, ancestors);
 }
 
 }  // namespace tavrin

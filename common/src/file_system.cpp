@@ -62,16 +62,6 @@ int32_t ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& data) {
     });
 }
 
-uint8_t* ByteBuffer::Reserve(size_t size) {
-    if (size > capacity_) {
-        data_.reset();  // release first: the old and new block need not coexist
-        capacity_ = 0;
-        data_.reset(new uint8_t[size]);
-        capacity_ = size;
-    }
-    return data_.get();
-}
-
 void SourceFile::Release() noexcept {
     view_.Reset();
     mapping_.Reset();

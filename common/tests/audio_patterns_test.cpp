@@ -1,4 +1,4 @@
-#include "audio_patterns.h"
+#include "tavrin/audio_patterns.h"
 
 #include <gtest/gtest.h>
 

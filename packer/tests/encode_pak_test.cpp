@@ -390,7 +390,7 @@ TEST_F(EncodePakTest, AFolderLinkBackIntoTheTreeIsNotFollowedAgain) {
     auto lister = [&](const std::wstring& folder) {
         if (folder.ends_with(L"/loop")) return ListFolder(song_);
         FolderListing listing = ListFolder(folder);
-        if (folder.ends_with(L"/sub")) listing.items.push_back({L"loop", true});
+        if (folder.ends_with(L"/sub")) listing.items.push_back({u"loop", true});
         return listing;
     };
     ASSERT_EQ(Pack(L"pak", 1, lister).outcome, PackOutcome::kPacked);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tavrin/byte_buffer.h"
 #include "tavrin/handle_owners.h"
 
 namespace tavrin {
@@ -22,18 +23,6 @@ void KillFile(const std::wstring& path);
 // Reads a whole file of 1 byte to 2 GiB - 1 into data in one call. Returns 0 on success, 1 on
 // any failure (missing, empty, too large, locked by a writer, short read). Never raises.
 int32_t ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& data);
-
-// Memory reused from file to file: grows to the largest size asked and is never zero-filled, so
-// reading many files costs no allocation or page clearing per file.
-class ByteBuffer {
-public:
-    uint8_t* Reserve(size_t size);
-    uint8_t* Data() const { return data_.get(); }
-
-private:
-    std::unique_ptr<uint8_t[]> data_;
-    size_t capacity_ = 0;
-};
 
 // ReadWholeFile into a reused buffer; size receives the file's length.
 int32_t ReadWholeFile(const std::wstring& path, ByteBuffer& data, uint32_t& size);
