@@ -10,6 +10,7 @@
 #include "genpak_reader.h"
 #include "names.h"
 #include "pak_file.h"
+#include "tavrin/pack_sources.h"
 #include "verify.h"
 
 namespace genpak::tool {
@@ -20,7 +21,8 @@ namespace names = tvapi::names;
 constexpr char kUsage[] =
     "usage: genpak list ARCHIVE\n"
     "       genpak verify ARCHIVE\n"
-    "       genpak extract ARCHIVE DIR\n";
+    "       genpak extract ARCHIVE DIR\n"
+    "       genpak pack FOLDER... [--only pak|tvn] [--xor] [--force] [--quiet]\n";
 
 std::string Utf8(const std::filesystem::path& p) {
     const std::u8string s = p.u8string();
@@ -260,11 +262,101 @@ int Extract(const std::filesystem::path& path, const std::filesystem::path& root
 
 }  // namespace
 
+// Text of the interface's language (UTF-16 or UTF-32 in wchar_t) as UTF-8.
+std::string Utf8(const std::wstring& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto cp = static_cast<char32_t>(text[i]);
+        if (sizeof(wchar_t) == 2 && cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size()) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+// genpak pack: each folder into FOLDER.pak (its audio) and FOLDER.tvn (the rest), as the pack
+// builder's command mode does. An existing archive is kept unless --force; one folder's failure
+// does not stop the others.
+int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::filesystem::path> folders;
+    bool pak = true, tvn = true, force = false, quiet = false;
+    int32_t method = tvapi::genpak::kLzss;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string arg = Utf8(args[i]);
+        if (arg == "--xor") {
+            method = tvapi::genpak::kLzssXor;
+        } else if (arg == "--force") {
+            force = true;
+        } else if (arg == "--quiet") {
+            quiet = true;
+        } else if (arg == "--only" && i + 1 < args.size() &&
+                   (Utf8(args[i + 1]) == "pak" || Utf8(args[i + 1]) == "tvn")) {
+            pak = Utf8(args[++i]) == "pak";
+            tvn = !pak;
+        } else if (arg.rfind("--", 0) == 0) {
+            err << kUsage;
+            return kExitUsage;
+        } else {
+            folders.push_back(args[i]);
+        }
+    }
+    if (folders.empty()) {
+        err << kUsage;
+        return kExitUsage;
+    }
+    int packed = 0, kept = 0, failed = 0;
+    const std::unique_ptr<tavrin::PackSource> source = tavrin::PlatformPackSource();
+    for (const std::filesystem::path& given : folders) {
+        std::u16string folder = given.u16string();
+        while (folder.size() > 1 && (folder.back() == u'/' || folder.back() == u'\\')) folder.pop_back();
+        const std::filesystem::path path(folder);
+        std::error_code error;
+        std::string refusal;
+        if (folder.empty()) {
+            refusal = "an empty folder path";
+        } else if (path == path.root_path() || path.relative_path() == path.root_name()) {
+            refusal = "a drive or root folder: its archives would land inside it";
+        } else if (!std::filesystem::is_directory(path, error)) {
+            refusal = std::filesystem::exists(path, error) ? "not a folder" : "no such folder";
+        }
+        if (!refusal.empty()) {
+            err << "refused " << Utf8(given) << ": " << refusal << "\n";
+            failed += pak + tvn;
+            continue;
+        }
+        for (const char* ext : {"pak", "tvn"}) {
+            if ((ext[0] == 'p' && !pak) || (ext[0] == 't' && !tvn)) continue;
+            const std::filesystem::path output = folder + u"." + std::u16string(ext, ext + 3);
+            if (!force && std::filesystem::exists(output, error)) {
+                if (!quiet) out << "kept " << Utf8(output) << " (it exists; --force replaces it)\n";
+                ++kept;
+                continue;
+            }
+            const tavrin::PackJob job{folder, std::u16string(ext, ext + 3), method, output, folder + u".tmp"};
+            try {
+                const tavrin::FinishedContainer done = tavrin::PackFolder(job, *source, nullptr);
+                if (!quiet) out << "packed " << Utf8(output) << ": " << done.entryCount << " records\n";
+                ++packed;
+            } catch (const tavrin::FileFailure& f) {
+                err << "failed " << Utf8(output) << ": " << Utf8(f.file) << ": " << Utf8(f.reason) << "\n";
+                ++failed;
+            } catch (const std::bad_alloc&) {
+                err << "failed " << Utf8(output) << ": out of memory\n";
+                ++failed;
+            }
+        }
+    }
+    if (!quiet) out << packed << " packed, " << kept << " kept, " << failed << " failed\n";
+    return failed > 0 ? kExitFault : kExitOk;
+}
+
 int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err) {
     const std::string command = args.empty() ? std::string() : Utf8(args[0]);
     if (command == "list" && args.size() == 2) return List(args[1], out, err);
     if (command == "verify" && args.size() == 2) return Verify(args[1], out, err);
     if (command == "extract" && args.size() == 3) return Extract(args[1], args[2], out, err);
+    if (command == "pack") return Pack(args, out, err);
     err << kUsage;
     return kExitUsage;
 }

@@ -6,36 +6,12 @@
 
 #include "pack_request.h"
 #include "tavrin/file_system.h"
+#include "tavrin/pack_sources.h"
 #include "tavrin/numbered_error.h"
 #include "tavrin/text.h"
 
 namespace tavrin {
 namespace {
-
-// The pack engine's view of the system: the folder lister, and files read once by mapping them.
-class WindowsPackSource final : public PackSource {
-public:
-    explicit WindowsPackSource(const FolderLister& lister) : lister_(lister) {}
-
-    FolderListing ListFolder(const std::u16string& folder) override {
-        try {
-            return lister_(FromU16(folder));
-        } catch (const NumberedError& e) {
-            throw ScanError{folder, L"无法列出目录内容: " + e.Description()};
-        }
-    }
-    const uint8_t* Load(const std::u16string& path, uint32_t& size) override {
-        if (!file_.Load(FromU16(path), unmapped_)) return nullptr;
-        size = file_.Size();
-        return file_.Data();
-    }
-    void Release() noexcept override { file_.Release(); }
-
-private:
-    const FolderLister& lister_;
-    SourceFile file_;
-    ByteBuffer unmapped_;  // where a file goes when it cannot be mapped
-};
 
 // The busy pointer for as long as a run lasts, however it ends (a No to the question included).
 class BusyPointer {
@@ -77,13 +53,13 @@ PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, in
         return result;
     }
     const PackJob job{folder.path, ToU16(pakExt), inputAlgo, result.output, baseDir + L".tmp"};
-    WindowsPackSource source(lister);
+    const std::unique_ptr<PackSource> source = WindowsPackSource(lister);
     const auto progress = [&ui](size_t index, bool isFolder, const std::u16string& name) {
         ui.ShowStatus(L"正在打包第 " + std::to_wstring(index + 1) + (isFolder ? L" 个目录:" : L" 个文件:") + L"\n" +
                       FromU16(name));
     };
     try {
-        const FinishedContainer done = PackFolder(job, source, progress);
+        const FinishedContainer done = PackFolder(job, *source, progress);
         result.outcome = PackOutcome::kPacked;
         result.entryCount = done.entryCount;
         result.dirOffset = done.dirOffset;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "folder_scan.h"
+#include "tavrin/pack_sources.h"
 
 namespace tavrin {
 

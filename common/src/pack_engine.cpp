@@ -75,7 +75,7 @@ int32_t TVAPI_CALL CompareItems(const void* a, const void* b) {
 class PackRun {
 public:
     PackRun(const PackJob& job, PackSource& source) : job_(job), source_(source) {
-        const size_t slash = job_.baseDir.rfind(u'\\');
+        const size_t slash = job_.baseDir.find_last_of(u"\\/");  // "/" only natively
         baseName_ = slash == std::u16string::npos ? job_.baseDir : job_.baseDir.substr(slash + 1);
     }
 

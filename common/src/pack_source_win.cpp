@@ -1,7 +1,9 @@
-#include "folder_scan.h"
+// The pack engine over Win32: FindFirstFileExW listings, files mapped by SourceFile.
+#include "tavrin/pack_sources.h"
 
 #include <windows.h>
 
+#include "tavrin/file_system.h"
 #include "tavrin/numbered_error.h"
 #include "tavrin/text.h"
 #include "tavrin/handle_owners.h"
@@ -20,7 +22,37 @@ uint64_t FolderIdentity(const std::wstring& folder) {
     return index ^ (static_cast<uint64_t>(info.dwVolumeSerialNumber) << 40);
 }
 
+class Source final : public PackSource {
+public:
+    explicit Source(FolderLister lister) : lister_(std::move(lister)) {}
+
+    FolderListing ListFolder(const std::u16string& folder) override {
+        try {
+            return lister_(FromU16(folder));
+        } catch (const NumberedError& e) {
+            throw ScanError{folder, L"无法列出目录内容: " + e.Description()};
+        }
+    }
+    const uint8_t* Load(const std::u16string& path, uint32_t& size) override {
+        if (!file_.Load(FromU16(path), unmapped_)) return nullptr;
+        size = file_.Size();
+        return file_.Data();
+    }
+    void Release() noexcept override { file_.Release(); }
+
+private:
+    FolderLister lister_;
+    SourceFile file_;
+    ByteBuffer unmapped_;  // where a file goes when it cannot be mapped
+};
+
 }  // namespace
+
+std::unique_ptr<PackSource> WindowsPackSource(FolderLister lister) {
+    return std::make_unique<Source>(std::move(lister));
+}
+
+std::unique_ptr<PackSource> PlatformPackSource() { return WindowsPackSource(); }
 
 FolderListing ListFolder(const std::wstring& folder) {
     FolderListing listing;

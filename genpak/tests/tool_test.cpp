@@ -336,4 +336,50 @@ TEST_F(GenpakTool, TheProgramPrintsUtf8AndExitsWithTheDocumentedCodes) {
     EXPECT_EQ(RunExe({"verify", pak}, out), 1);
 }
 
+// genpak pack: the folder's audio into FOLDER.pak and the rest into FOLDER.tvn, sound and whole;
+// an existing archive kept unless --force; a folder that cannot be packed fails alone.
+TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
+    const fs::path song = tmp_.Path() / fs::path(u"\u6B4C-Song");
+    fs::create_directories(song / "sub");
+    tvtest::WriteFile(song / "song.OGG", tvtest::RandomBytes(5000, 4));
+    tvtest::WriteFile(song / "sub" / "kick.wav", tvtest::TextLike(3000, 5));
+    tvtest::WriteFile(song / "chart.xml", tvtest::TextLike(9000, 6));
+    tvtest::WriteFile(song / "empty.png", "");
+    fs::path pak = song, tvn = song;
+    pak += ".pak";
+    tvn += ".tvn";
+
+    Result r = Genpak({"pack", song, tmp_.Path() / "missing"});
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_NE(r.err.find("missing: no such folder"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("2 packed, 0 kept, 2 failed"), std::string::npos) << r.out;
+    struct Expect {
+        fs::path archive;
+        std::vector<std::string> names;
+    };
+    const std::string base = "\xE6\xAD\x8C-Song";
+    for (const Expect& e : {Expect{pak, {base, base + "/song.OGG", base + "/sub", base + "/sub/kick.wav"}},
+                            Expect{tvn, {base, base + "/chart.xml", base + "/empty.png", base + "/sub"}}}) {
+        EXPECT_EQ(Genpak({"verify", e.archive}).code, 0);
+        const auto lines = Genpak({"list", e.archive}).Lines();
+        std::vector<std::string> names;
+        for (const std::string& line : lines)
+            if (!line.empty() && line[0] >= '0' && line[0] <= '9') names.push_back(line.substr(line.rfind(' ') + 1));
+        EXPECT_EQ(names, e.names);
+    }
+    const fs::path out = tmp_.Path() / "out";
+    ASSERT_EQ(Genpak({"extract", tvn, out}).code, 0);
+    EXPECT_EQ(tvtest::ReadFile(out / song.filename() / "chart.xml"), tvtest::TextLike(9000, 6));
+
+    const std::string before = tvtest::ReadFile(tvn);
+    r = Genpak({"pack", "--only", "tvn", "--xor", song});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("0 packed, 1 kept, 0 failed"), std::string::npos) << r.out;
+    EXPECT_EQ(tvtest::ReadFile(tvn), before);
+    r = Genpak({"pack", "--force", "--only", "tvn", "--xor", song});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(Genpak({"list", tvn}).out.find(" lzss-xor "), std::string::npos);
+    EXPECT_EQ(Genpak({"pack", "--only", "wav", song}).code, 2);
+}
+
 }  // namespace
