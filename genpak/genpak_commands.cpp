@@ -357,7 +357,7 @@ int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::
     if (command == "verify" && args.size() == 2) return Verify(args[1], out, err);
     if (command == "extract" && args.size() == 3) return Extract(args[1], args[2], out, err);
     if (command == "pack") return Pack(args, out, err);
-    if ((command == "--help" || command == "help") && args.size() == 1) {
+    if (command == "--help" && args.size() == 1) {
         out << kUsage;
         return kExitOk;
     }

@@ -66,6 +66,9 @@ TEST_F(GenpakTool, UsageErrorsExitWithTwo) {
     const Result r = Genpak({"help"});
     EXPECT_NE(r.err.find("usage: genpak list ARCHIVE"), std::string::npos);
     EXPECT_TRUE(r.out.empty());
+    const Result help = Genpak({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("genpak pack FOLDER"), std::string::npos);
 }
 
 TEST_F(GenpakTool, ListShowsHeaderAndOneLinePerRecord) {
