@@ -105,13 +105,4 @@ bool SourceFile::Load(const std::wstring& path, ByteBuffer& fallback) {
     }
 }
 
-int32_t ReadWholeFile(const std::wstring& path, ByteBuffer& data, uint32_t& size) {
-    size = 0;
-    return ReadWhole(path, [&](DWORD length) {
-        uint8_t* target = data.Reserve(length);
-        size = length;
-        return target;
-    });
-}
-
 }  // namespace tavrin

@@ -123,21 +123,19 @@ TEST(ReadWholeFile, ReadsWholeFilesAndReportsEveryFailureAsOne) {
     EXPECT_EQ(ReadWholeFile(dir.Path(), data), 1);
 }
 
-TEST(ReadWholeFile, ReusedBufferTakesEachFileWholeAndGrowsOnlyWhenNeeded) {
+TEST(SourceFile, MapsEachFileWholeAndRefusesWhatReadWholeFileRefuses) {
     TempFolder dir;
-    WriteBytes(dir / L"big.bin", {1, 2, 3, 4, 5});
-    WriteBytes(dir / L"small.bin", {9, 8});
-    ByteBuffer buffer;
-    uint32_t size = 0;
-    EXPECT_EQ(ReadWholeFile(dir / L"big.bin", buffer, size), 0);
-    EXPECT_EQ(std::vector<uint8_t>(buffer.Data(), buffer.Data() + size), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
-    const uint8_t* first = buffer.Data();
-    EXPECT_EQ(ReadWholeFile(dir / L"small.bin", buffer, size), 0);
-    EXPECT_EQ(size, 2u);
-    EXPECT_EQ(buffer.Data(), first);  // no new memory for a smaller file
-    EXPECT_EQ(buffer.Data()[0], 9);
-    EXPECT_EQ(ReadWholeFile(dir / L"missing.bin", buffer, size), 1);
-    EXPECT_EQ(size, 0u);
+    WriteBytes(dir / L"five.bin", {1, 2, 3, 4, 5});
+    WriteBytes(dir / L"empty.bin", {});
+    ByteBuffer unmapped;
+    SourceFile source;
+    ASSERT_TRUE(source.Load(dir / L"five.bin", unmapped));
+    EXPECT_EQ(std::vector<uint8_t>(source.Data(), source.Data() + source.Size()),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(RaisedNumber([&] { KillFile(dir / L"five.bin"); }), 70) << "held for reading while in use";
+    source.Release();
+    for (const wchar_t* name : {L"empty.bin", L"missing.bin"}) EXPECT_FALSE(source.Load(dir / name, unmapped));
+    EXPECT_FALSE(source.Load(dir.Path(), unmapped));
 }
 
 TEST(ReadWholeFile, FileAnotherProgramHoldsOpenForWritingCannotBeRead) {
@@ -147,6 +145,8 @@ TEST(ReadWholeFile, FileAnotherProgramHoldsOpenForWritingCannotBeRead) {
     {
         HeldByAnotherProgram holder(dir / L"busy.bin");
         EXPECT_EQ(ReadWholeFile(dir / L"busy.bin", data), 1);
+        ByteBuffer unmapped;
+        EXPECT_FALSE(SourceFile().Load(dir / L"busy.bin", unmapped));
         EXPECT_EQ(RaisedNumber([&] { KillFile(dir / L"busy.bin"); }), 70);
     }
     EXPECT_EQ(ReadWholeFile(dir / L"busy.bin", data), 0);  // and again once it lets go

@@ -24,9 +24,6 @@ void KillFile(const std::wstring& path);
 // any failure (missing, empty, too large, locked by a writer, short read). Never raises.
 int32_t ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& data);
 
-// ReadWholeFile into a reused buffer; size receives the file's length.
-int32_t ReadWholeFile(const std::wstring& path, ByteBuffer& data, uint32_t& size);
-
 // A whole file of 1 byte to 2 GiB - 1 in memory, read once: mapped from the file, so its bytes are
 // never copied into memory of ours, or, when the address space has no room for the view, read
 // into the reused buffer. The file stays open to readers only while its bytes are in use, so no
