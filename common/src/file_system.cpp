@@ -14,18 +14,6 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & ~FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-int32_t FileLength(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA record{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &record)) RaiseLastError();
-    return static_cast<int32_t>(record.nFileSizeLow);
-}
-
-uint32_t GetAttributes(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) RaiseLastError();
-    return attributes;
-}
-
 void KillFile(const std::wstring& path) {
     if (!DeleteFileW(path.c_str())) RaiseLastError();
 }

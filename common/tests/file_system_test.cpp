@@ -88,17 +88,6 @@ TEST(FileExists, FilesYesPlainFoldersNoFoldersWithMoreAttributesYes) {
     EXPECT_FALSE(FileExists(L""));
 }
 
-TEST(FileLengthAndAttributes, ReportSizesAndBitsOrRaiseMappedNumbers) {
-    TempFolder dir;
-    WriteBytes(dir / L"three.bin", {1, 2, 3});
-    EXPECT_EQ(FileLength(dir / L"three.bin"), 3);
-    EXPECT_EQ(RaisedNumber([&] { FileLength(dir / L"missing.bin"); }), 53);
-    EXPECT_EQ(RaisedNumber([&] { FileLength(dir / L"no-folder\\x.bin"); }), 76);
-    EXPECT_NE(GetAttributes(dir.Path()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    EXPECT_EQ(GetAttributes(dir / L"three.bin") & FILE_ATTRIBUTE_DIRECTORY, 0u);
-    EXPECT_EQ(RaisedNumber([&] { GetAttributes(dir / L"missing.bin"); }), 53);
-}
-
 TEST(KillFile, DeletesOrRaises53ForMissingAnd70ForReadOnly) {
     TempFolder dir;
     WriteBytes(dir / L"k.bin", {1});
