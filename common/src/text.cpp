@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "tavrin/numbered_error.h"
 
 namespace tavrin {
 
