@@ -3,8 +3,10 @@
 #include <array>
 
 #include "app.h"
+#include "folder_drop.h"
 #include "folder_picker.h"
 #include "pack_request.h"
+#include "tavrin/handle_owners.h"
 #include "tavrin/message_box.h"
 #include "tavrin/text.h"
 
@@ -34,7 +36,9 @@ constexpr FormLayout kForm{L"TavrinTunebaleMain", L"Tavrin歌曲打包程序", 6
 
 bool FmMain::Load(HINSTANCE instance) {
     InitAppEnvironment();
-    return Create(instance, kForm);
+    if (!Create(instance, kForm)) return false;
+    DragAcceptFiles(Hwnd(), TRUE);
+    return true;
 }
 
 void FmMain::Start(int showCommand) {
@@ -47,6 +51,13 @@ bool FmMain::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE) OnActivate();
             return false;
+        case WM_DROPFILES: {
+            const DropHandle drop(reinterpret_cast<HDROP>(wParam));
+            const std::wstring folder = DroppedFolder(drop.Get());
+            if (!folder.empty()) SetControlText(kIdTxInDir, folder);
+            result = 0;
+            return true;
+        }
         case kRunCommandMode:
             RunCommandMode();
             return true;

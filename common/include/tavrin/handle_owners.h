@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <utility>
 
@@ -81,6 +82,12 @@ struct RegistryKeyTraits {  // keys opened or created by the program, never the 
     static void Close(Value v) noexcept { RegCloseKey(v); }
 };
 
+struct DropHandleTraits {  // what WM_DROPFILES hands over; the receiver finishes the drop
+    using Value = HDROP;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Close(Value v) noexcept { DragFinish(v); }
+};
+
 using FileHandle = UniqueOwner<FileHandleTraits>;
 using KernelHandle = UniqueOwner<KernelHandleTraits>;
 using LocalMemory = UniqueOwner<LocalMemoryTraits>;
@@ -89,5 +96,6 @@ using FindHandle = UniqueOwner<FindHandleTraits>;
 using CoTaskMemory = UniqueOwner<CoTaskMemoryTraits>;
 using MappedView = UniqueOwner<MappedViewTraits>;
 using RegistryKey = UniqueOwner<RegistryKeyTraits>;
+using DropHandle = UniqueOwner<DropHandleTraits>;
 
 }  // namespace tavrin
