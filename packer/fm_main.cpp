@@ -38,6 +38,9 @@ bool FmMain::Load(HINSTANCE instance) {
     InitAppEnvironment();
     if (!Create(instance, kForm)) return false;
     DragAcceptFiles(Hwnd(), TRUE);
+    // A folder dropped on the program's icon arrives as the only argument: it waits in the box for
+    // Pack, as a browsed one would.
+    if (ArgCount() == 2 && IsExistingFolder(Arg(1))) SetControlText(kIdTxInDir, Arg(1));
     return true;
 }
 

@@ -28,4 +28,9 @@ std::wstring DroppedFolder(HDROP drop) {
     return FolderOfDrop(items);
 }
 
+bool IsExistingFolder(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace tavrin

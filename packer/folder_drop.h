@@ -23,4 +23,6 @@ std::wstring FolderOfDrop(const std::vector<DroppedItem>& items);
 // handle stays the caller's.
 std::wstring DroppedFolder(HDROP drop);
 
+bool IsExistingFolder(const std::wstring& path);
+
 }  // namespace tavrin

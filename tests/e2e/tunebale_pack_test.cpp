@@ -160,6 +160,24 @@ TEST(CommandMode, MissingFolderIsRefusedWithAMessage) {
     EXPECT_FALSE(Exists(root / L"nothing here.pak"));
 }
 
+// Explorer starts the program so for a folder dropped on its icon.
+TEST(FolderArgument, WaitsInTheFolderBoxUntilPackIsPressed) {
+    SongFolder song(L"Dropped Song");
+    RunningProgram program(Tunebale() + L" \"" + song.Path() + L"\"");
+    HWND window = WaitForTopWindow(program.ProcessId(), L"TavrinTunebaleMain", kTimeoutMs);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(window, 101)), song.Path());
+    EXPECT_FALSE(Exists(song.Pak()));
+    ClickButton(GetDlgItem(window, 103));
+    auto done = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
+    ASSERT_TRUE(done);
+    EXPECT_EQ(done->text, L"打包完成!") << "no overwrite question: nothing was packed before the press";
+    Answer(*done, IDOK);
+    EXPECT_TRUE(Exists(song.Pak()) && Exists(song.Tvn()));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+}
+
 class PackButton : public ::testing::Test {
 protected:
     void SetUp() override {

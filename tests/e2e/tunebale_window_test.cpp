@@ -46,6 +46,7 @@ TEST(TunebaleStart, WindowModeWithTwoTokensKeepsTheWindowOpen) {
     RunningProgram program(L"\"" + ProgramFolder() + L"tunebale.exe\" -cpr");
     HWND window = WaitForTopWindow(program.ProcessId(), L"TavrinTunebaleMain", kStartTimeoutMs);
     ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(window, 101)), L"") << "a lone switch is no folder for the box";
     EXPECT_EQ(program.WaitForExit(500), std::nullopt);
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(kStartTimeoutMs), std::optional<DWORD>(0));
