@@ -38,6 +38,7 @@ bool FmMain::Load(HINSTANCE instance) {
     InitAppEnvironment();
     if (!Create(instance, kForm)) return false;
     DragAcceptFiles(Hwnd(), TRUE);
+    taskbarButton_.Attach(Hwnd());
     // A folder dropped on the program's icon arrives as the only argument: it waits in the box for
     // Pack, as a browsed one would.
     if (ArgCount() == 2 && IsExistingFolder(Arg(1))) SetControlText(kIdTxInDir, Arg(1));
@@ -90,12 +91,14 @@ void FmMain::RunCommandMode() {
     // to build, and each failure has been told on its own.
     const bool archived = !switches.archive || Pack(folder, L"pak", switches.method);
     const bool described = !switches.descriptor || Pack(folder, L"tvn", switches.method);
+    taskbar_.Clear();
     EndProgram(archived && described ? 0 : 1);
 }
 
 bool FmMain::Pack(const std::wstring& folder, const wchar_t* pakExt, int32_t method) {
     PackResult result = EncodePak(folder, pakExt, method, *this);
     if (result.outcome == PackOutcome::kFailed || result.outcome == PackOutcome::kRefused) {
+        taskbar_.Fail();
         SetBusy(false);
         ShowMessage(result.message, kMsgCritical);
         return false;
@@ -116,6 +119,7 @@ void FmMain::CmdPakClick() {
     const std::wstring folder = ControlText(kIdTxInDir);
     const bool archived = Pack(folder, L"pak", kMethodLzss);
     const bool described = Pack(folder, L"tvn", kMethodLzss);
+    taskbar_.Clear();
     if (archived && described) ShowMessage(L"打包完成!", kMsgOk);
     EnableWindow(Control(kIdCmdPak), TRUE);
     SetBusy(false);

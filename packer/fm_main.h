@@ -7,6 +7,8 @@
 #include <string>
 
 #include "encode_pak.h"
+#include "taskbar_button.h"
+#include "taskbar_progress.h"
 #include "tavrin/form_window.h"
 
 namespace tavrin {
@@ -44,6 +46,8 @@ private:
     bool Pack(const std::wstring& folder, const wchar_t* pakExt, int32_t method);
 
     bool commandModeStarted_ = false;
+    ShellTaskbarButton taskbarButton_;
+    TaskbarProgress taskbar_{taskbarButton_};
 };
 
 }  // namespace tavrin

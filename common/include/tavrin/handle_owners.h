@@ -87,6 +87,12 @@ struct DropHandleTraits {  // what WM_DROPFILES hands over; the receiver finishe
     static Value Invalid() noexcept { return nullptr; }
     static void Close(Value v) noexcept { DragFinish(v); }
 };
+template <typename Interface>
+struct ComInterfaceTraits {  // one reference to a COM object
+    using Value = Interface*;
+    static Value Invalid() noexcept { return nullptr; }
+    static void Close(Value v) noexcept { v->Release(); }
+};
 
 using FileHandle = UniqueOwner<FileHandleTraits>;
 using KernelHandle = UniqueOwner<KernelHandleTraits>;
@@ -97,5 +103,7 @@ using CoTaskMemory = UniqueOwner<CoTaskMemoryTraits>;
 using MappedView = UniqueOwner<MappedViewTraits>;
 using RegistryKey = UniqueOwner<RegistryKeyTraits>;
 using DropHandle = UniqueOwner<DropHandleTraits>;
+template <typename Interface>
+using ComPtr = UniqueOwner<ComInterfaceTraits<Interface>>;
 
 }  // namespace tavrin
