@@ -2,7 +2,9 @@
 // read of each file into a reused buffer.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
+#include <thread>
 #include <system_error>
 
 #include "tavrin/pack_sources.h"
@@ -33,25 +35,33 @@ public:
         if (error) throw ScanError{folder, L"无法列出目录内容: " + Wide(error.message())};
         return listing;
     }
-    const uint8_t* Load(const std::u16string& path, uint32_t& size) override {
-        std::ifstream in(fs::path(path), std::ios::binary | std::ios::ate);
-        if (!in) return nullptr;
-        const std::streamoff length = in.tellg();
-        if (length <= 0 || length >= 0x80000000LL) return nullptr;
-        uint8_t* target = buffer_.Reserve(static_cast<size_t>(length));
-        in.seekg(0);
-        if (!in.read(reinterpret_cast<char*>(target), length)) return nullptr;
-        size = static_cast<uint32_t>(length);
-        return target;
-    }
-    void Release() noexcept override {}
+    std::unique_ptr<FileReader> NewReader() override { return std::make_unique<Reader>(); }
 
 private:
-    ByteBuffer buffer_;
+    class Reader final : public FileReader {
+    public:
+        const uint8_t* Load(const std::u16string& path, uint32_t& size) override {
+            std::ifstream in(fs::path(path), std::ios::binary | std::ios::ate);
+            if (!in) return nullptr;
+            const std::streamoff length = in.tellg();
+            if (length <= 0 || length >= 0x80000000LL) return nullptr;
+            uint8_t* target = buffer_.Reserve(static_cast<size_t>(length));
+            in.seekg(0);
+            if (!in.read(reinterpret_cast<char*>(target), length)) return nullptr;
+            size = static_cast<uint32_t>(length);
+            return target;
+        }
+        void Release() noexcept override {}
+
+    private:
+        ByteBuffer buffer_;
+    };
 };
 
 }  // namespace
 
 std::unique_ptr<PackSource> PlatformPackSource() { return std::make_unique<Source>(); }
+
+unsigned DefaultPackJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 }  // namespace tavrin

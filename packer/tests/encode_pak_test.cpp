@@ -37,6 +37,8 @@ public:
     }
     void ShowStatus(const std::wstring& line) override { statuses.push_back(line); }
     void SetBusy(bool b) override { busy = b; }
+    void ShowProgress(uint64_t done, uint64_t total) override { progress.emplace_back(done, total); }
+    std::vector<std::pair<uint64_t, uint64_t>> progress;
 };
 
 struct Record {
