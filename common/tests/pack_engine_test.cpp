@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "genpak_reader.h"
+#include "names.h"
 #include "tavrin/pack_sources.h"
 #include "test_archives.h"
 
@@ -63,6 +65,70 @@ protected:
     tvtest::TempDir tmp_;
     fs::path song_;
 };
+
+// Each record as genpak list shows it: name, method, data offset, packed and file size.
+std::vector<std::string> Records(const fs::path& archive, const fs::path& folder) {
+    const std::string bytes = tvtest::ReadFile(archive);
+    tvapi::genpak::MemorySource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    tvapi::genpak::Directory dir;
+    EXPECT_EQ(tvapi::genpak::ReadDirectory(source, dir), tvapi::genpak::Status::kOk);
+    std::vector<std::string> records;
+    for (const auto& e : dir.entries) {
+        std::u16string name;
+        EXPECT_TRUE(tvapi::names::FromGb18030(dir.Name(e), name));
+        const std::u8string utf8 = fs::path(name).u8string();
+        records.push_back(std::string(utf8.begin(), utf8.end()) + " " + std::to_string(e.method) + " " +
+                          std::to_string(e.dataOffset) + " " + std::to_string(e.packedSize) + " " +
+                          std::to_string(e.fileSize));
+        if (e.method == tvapi::genpak::kFolder) continue;
+        std::string content(e.fileSize, '\0');
+        EXPECT_TRUE(tvapi::genpak::ReadMember(source, e, reinterpret_cast<uint8_t*>(content.data())));
+        EXPECT_EQ(content, tvtest::ReadFile(folder.parent_path() / fs::path(name))) << records.back();
+    }
+    return records;
+}
+
+// The whole container of an empty folder, byte for byte: marker and writer bytes, the folder's
+// record, the trailer.
+TEST_F(PackEngine, AnEmptyFolderIsMarkerOneRecordAndTrailer) {
+    FaultySource source;
+    const fs::path pak = tmp_.Path() / "empty.pak";
+    fs::create_directory(tmp_.Path() / "My Song");
+    PackFolder({(tmp_.Path() / "My Song").u16string(), u"pak", 1, pak, pak.u16string() + u".tmp"}, source, nullptr);
+    const std::string expected = std::string("GENPAK\x01\x02\x07\x02", 10) + std::string(12, '\0') +
+                                 std::string("My Song\0\x08\0\0\0\x01\0\0\0\x12", 17);
+    EXPECT_EQ(tvtest::ReadFile(pak), expected);
+}
+
+// What goes into each container, in which order and form: audio by its lower-cased whole name,
+// every folder in both, "sub" before "sub.txt" before "sub/...", empty files without a block,
+// raw storage for what does not shrink, names in GB18030 and back.
+TEST_F(PackEngine, AFolderBecomesTheseRecords) {
+    fs::create_directories(song_ / "empty");
+    Put("SONG.MP3", tvtest::RandomBytes(500, 1));
+    Put("Voice.Opus", "");
+    Put("song.mpeg", "m");
+    Put("track.ogg.bak", tvtest::TextLike(4000, 2));
+    Put("sub.txt", "beside");
+    Put("sub/k.wav", tvtest::RandomBytes(100, 3));
+    Put(fs::path(u"sub/\u6B4C\uD55C\U0001F3B5.txt"), "");
+    const std::string s = "\u6B4C Song";
+    FaultySource source;
+    Pack(song_.u16string() + u".tvn", u"tvn", 2, source);
+    Pack(song_.u16string() + u".pak", u"pak", 2, source);
+    EXPECT_EQ(Records(song_.u16string() + u".pak", song_),
+              (std::vector<std::string>{s + " 2 0 0 0", s + "/SONG.MP3 0 0 500 500", s + "/Voice.Opus 0 500 0 0",
+                                        s + "/empty 2 500 0 0", s + "/sub 2 500 0 0", s + "/sub/k.wav 0 500 100 100"}));
+    const std::vector<std::string> tvn = Records(song_.u16string() + u".tvn", song_);
+    ASSERT_EQ(tvn.size(), 7u);
+    EXPECT_EQ(
+        std::vector(tvn.begin(), tvn.begin() + 4),
+        (std::vector<std::string>{s + " 2 0 0 0", s + "/empty 2 0 0 0", s + "/song.mpeg 0 0 1 1", s + "/sub 2 1 0 0"}));
+    EXPECT_EQ(tvn[4], s + "/sub.txt 0 1 6 6");
+    EXPECT_EQ(tvn[5], s + "/sub/\u6B4C\uD55C\U0001F3B5.txt 0 7 0 0");
+    EXPECT_TRUE(tvn[6].starts_with(s + "/track.ogg.bak 1 7 ")) << tvn[6];  // shrinks: LZSS
+    EXPECT_TRUE(tvn[6].ends_with(" 4000")) << tvn[6];
+}
 
 TEST_F(PackEngine, ThreadsChangeNeitherTheBytesNorTheOrderOfProgressOrFailures) {
     // Files of every kind the engine treats apart: empty, tiny, compressible, not, in sub-folders.
