@@ -87,7 +87,7 @@ struct Slot {
     bool ready = false;
 };
 
-void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo) noexcept {
+void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo, uint32_t largest) noexcept {
     try {
         slot.block = nullptr;
         slot.size = 0;
@@ -98,6 +98,7 @@ void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo) noexcept {
             Fail(item.path, L"无法读取文件(文件被占用、无权限、读取不完整或已超过2 GiB)");
         slot.packed = slot.size;
         if (slot.size == 0) return;
+        slot.compressed.Reserve(LzssCompressBound(std::max(largest, slot.size)));
         uint8_t* out = slot.compressed.Reserve(LzssCompressBound(slot.size));
         // The compressor's result means nothing by contract; only the length it sets does. A
         // length left unset stays at size, and the file is stored raw.
@@ -121,8 +122,14 @@ public:
     FilePipeline(const std::vector<const PakItem*>& files, const PackJob& job, PackSource& source)
         : files_(files), inputAlgo_(job.inputAlgo) {
         const unsigned jobs = std::clamp(job.jobs, 1u, 64u);
-        slots_.resize(jobs == 1 ? 1 : 2 * jobs);
+        // One file being written while each worker prepares another.
+        slots_.resize(jobs == 1 ? 1 : jobs + 1);
         for (Slot& slot : slots_) slot.reader = source.NewReader();
+        // Each slot's output buffer is made once, for the largest file, rather than grown file by
+        // file: every growth is a fresh block the system must clear page by page.
+        // Files past kMadeOnce still grow it, so one huge file does not cost every slot its size.
+        for (const PakItem* file : files_)
+            largest_ = static_cast<uint32_t>(std::max<uint64_t>(largest_, std::min<uint64_t>(file->size, kMadeOnce)));
         if (jobs == 1 || files_.size() < 2) return;
         for (unsigned i = 0; i < jobs; ++i) {
             try {
@@ -147,7 +154,7 @@ public:
     Slot& Take(size_t index) {
         Slot& slot = slots_[index % slots_.size()];
         if (workers_.empty()) {
-            Prepare(slot, *files_[index], inputAlgo_);
+            Prepare(slot, *files_[index], inputAlgo_, largest_);
         } else {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return slot.ready; });
@@ -189,7 +196,7 @@ private:
             ahead_ += Weight(index);
             Slot& slot = slots_[index % slots_.size()];
             lock.unlock();
-            Prepare(slot, *files_[index], inputAlgo_);
+            Prepare(slot, *files_[index], inputAlgo_, largest_);
             lock.lock();
             slot.ready = true;
             changed_.notify_all();
@@ -198,6 +205,8 @@ private:
 
     const std::vector<const PakItem*>& files_;
     const int32_t inputAlgo_;
+    static constexpr uint64_t kMadeOnce = 64u << 20;
+    uint32_t largest_ = 0;  // listed size of the largest file, up to kMadeOnce
     std::vector<Slot> slots_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;

@@ -52,7 +52,7 @@ private:
             const uint8_t* bytes = nullptr;
             if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size < 0x80000000LL) {
                 const auto length = static_cast<size_t>(info.st_size);
-                void* view = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
+                void* view = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
                 if (view != MAP_FAILED) {
                     view_ = view;
                     viewLength_ = length;
