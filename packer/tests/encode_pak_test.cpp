@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <thread>
 
 #include "archive_check.h"
 #include "temp_folder.h"
@@ -72,6 +73,8 @@ TEST_F(EncodePakTest, StatusLineAndProgressFollowEachEntry) {
     EXPECT_FALSE(ui_.busy);
     EXPECT_TRUE(ui_.questions.empty());
     ExpectNoLeftovers();
+    // Our library says in its version resource that its compressors may run at once.
+    EXPECT_EQ(DefaultPackJobs(), std::max(1u, std::thread::hardware_concurrency()));
 }
 
 TEST_F(EncodePakTest, HiddenAndSystemEntriesArePacked) {
