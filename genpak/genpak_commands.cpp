@@ -9,6 +9,7 @@
 
 #include "genpak_reader.h"
 #include "names.h"
+#include "pack_progress.h"
 #include "pak_file.h"
 #include "tavrin/pack_sources.h"
 #include "verify.h"
@@ -22,7 +23,7 @@ constexpr char kUsage[] =
     "usage: genpak list ARCHIVE\n"
     "       genpak verify ARCHIVE\n"
     "       genpak extract ARCHIVE DIR\n"
-    "       genpak pack FOLDER... [--only pak|tvn] [--xor] [--force] [--quiet]\n";
+    "       genpak pack FOLDER... [--only pak|tvn] [--xor] [--force] [--jobs N] [--quiet]\n";
 
 std::string Utf8(const std::filesystem::path& p) {
     const std::u8string s = p.u8string();
@@ -275,13 +276,23 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
+// A thread count from 1 to 64.
+bool ParseJobs(const std::string& text, unsigned& jobs) {
+    if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const unsigned n = static_cast<unsigned>(std::stoul(text));
+    if (n < 1 || n > 64) return false;
+    jobs = n;
+    return true;
+}
+
 // genpak pack: each folder into FOLDER.pak (its audio) and FOLDER.tvn (the rest), as the pack
 // builder's command mode does. An existing archive is kept unless --force; one folder's failure
 // does not stop the others.
-int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err) {
+int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err, bool terminal) {
     std::vector<std::filesystem::path> folders;
     bool pak = true, tvn = true, force = false, quiet = false;
     int32_t method = tvapi::genpak::kLzss;
+    unsigned jobs = tavrin::DefaultPackJobs();
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string arg = Utf8(args[i]);
         if (arg == "--xor") {
@@ -290,6 +301,8 @@ int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std:
             force = true;
         } else if (arg == "--quiet") {
             quiet = true;
+        } else if (arg == "--jobs" && i + 1 < args.size() && ParseJobs(Utf8(args[i + 1]), jobs)) {
+            ++i;
         } else if (arg == "--only" && i + 1 < args.size() &&
                    (Utf8(args[i + 1]) == "pak" || Utf8(args[i + 1]) == "tvn")) {
             pak = Utf8(args[++i]) == "pak";
@@ -307,6 +320,8 @@ int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std:
     }
     int packed = 0, kept = 0, failed = 0;
     const std::unique_ptr<tavrin::PackSource> source = tavrin::PlatformPackSource();
+    using Mode = PackProgressView::Mode;
+    PackProgressView progress(err, quiet ? Mode::kOff : (terminal ? Mode::kBar : Mode::kLines));
     for (const std::filesystem::path& given : folders) {
         std::u16string folder = given.u16string();
         while (folder.size() > 1 && (folder.back() == u'/' || folder.back() == u'\\')) folder.pop_back();
@@ -321,6 +336,7 @@ int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std:
             refusal = std::filesystem::exists(path, error) ? "not a folder" : "no such folder";
         }
         if (!refusal.empty()) {
+            progress.Clear();
             err << "refused " << Utf8(given) << ": " << refusal << "\n";
             failed += pak + tvn;
             continue;
@@ -329,19 +345,25 @@ int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std:
             if ((ext[0] == 'p' && !pak) || (ext[0] == 't' && !tvn)) continue;
             const std::filesystem::path output = folder + u"." + std::u16string(ext, ext + 3);
             if (!force && std::filesystem::exists(output, error)) {
+                progress.Clear();
                 if (!quiet) out << "kept " << Utf8(output) << " (it exists; --force replaces it)\n";
                 ++kept;
                 continue;
             }
-            const tavrin::PackJob job{folder, std::u16string(ext, ext + 3), method, output, folder + u".tmp"};
+            const tavrin::PackJob job{folder, std::u16string(ext, ext + 3), method, output, folder + u".tmp", jobs};
+            progress.Begin(Utf8(output));
             try {
-                const tavrin::FinishedContainer done = tavrin::PackFolder(job, *source, nullptr);
+                const tavrin::FinishedContainer done = tavrin::PackFolder(
+                    job, *source, [&progress](const tavrin::PackStep& step) { progress.Update(step); });
+                progress.Clear();
                 if (!quiet) out << "packed " << Utf8(output) << ": " << done.entryCount << " records\n";
                 ++packed;
             } catch (const tavrin::FileFailure& f) {
+                progress.Clear();
                 err << "failed " << Utf8(output) << ": " << Utf8(f.file) << ": " << Utf8(f.reason) << "\n";
                 ++failed;
             } catch (const std::bad_alloc&) {
+                progress.Clear();
                 err << "failed " << Utf8(output) << ": out of memory\n";
                 ++failed;
             }
@@ -351,12 +373,12 @@ int Pack(const std::vector<std::filesystem::path>& args, std::ostream& out, std:
     return failed > 0 ? kExitFault : kExitOk;
 }
 
-int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::filesystem::path>& args, std::ostream& out, std::ostream& err, bool terminal) {
     const std::string command = args.empty() ? std::string() : Utf8(args[0]);
     if (command == "list" && args.size() == 2) return List(args[1], out, err);
     if (command == "verify" && args.size() == 2) return Verify(args[1], out, err);
     if (command == "extract" && args.size() == 3) return Extract(args[1], args[2], out, err);
-    if (command == "pack") return Pack(args, out, err);
+    if (command == "pack") return Pack(args, out, err, terminal);
     if (command == "--help" && args.size() == 1) {
         out << kUsage;
         return kExitOk;

@@ -1,4 +1,4 @@
-// genpak: lists, verifies and extracts GENPAK archives (docs/genpak.md).
+// genpak: lists, verifies, extracts and packs GENPAK archives (docs/genpak.md).
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -33,25 +33,48 @@ void Write(DWORD which, FILE* stream, const std::string& utf8) {
     fflush(stream);
 }
 
+// Collects text and hands it to Write at each flush, which the commands give after whole lines
+// and progress redraws.
+class ConsoleBuffer final : public std::stringbuf {
+public:
+    ConsoleBuffer(DWORD which, FILE* stream) : which_(which), stream_(stream) {}
+    ~ConsoleBuffer() override { sync(); }
+
+protected:
+    int sync() override {
+        Write(which_, stream_, str());
+        str(std::string());
+        return 0;
+    }
+
+private:
+    DWORD which_;
+    FILE* stream_;
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::filesystem::path> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(std::wstring(argv[i]));
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = genpak::tool::Run(args, out, err);
-    Write(STD_OUTPUT_HANDLE, stdout, out.str());
-    Write(STD_ERROR_HANDLE, stderr, err.str());
+    ConsoleBuffer outBuffer(STD_OUTPUT_HANDLE, stdout), errBuffer(STD_ERROR_HANDLE, stderr);
+    std::ostream out(&outBuffer), err(&errBuffer);
+    DWORD mode = 0;
+    const bool terminal = GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+    const int code = genpak::tool::Run(args, out, err, terminal);
+    out.flush();
+    err.flush();
     return code;
 }
 
 #else
 
+#include <unistd.h>
+
 int main(int argc, char** argv) {
     std::vector<std::filesystem::path> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    return genpak::tool::Run(args, std::cout, std::cerr);
+    return genpak::tool::Run(args, std::cout, std::cerr, isatty(STDERR_FILENO) != 0);
 }
 
 #endif

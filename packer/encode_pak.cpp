@@ -52,11 +52,14 @@ PackResult EncodePak(const std::wstring& dirName, const std::wstring& pakExt, in
         result.outcome = PackOutcome::kDeclined;
         return result;
     }
-    const PackJob job{folder.path, ToU16(pakExt), inputAlgo, result.output, baseDir + L".tmp"};
+    const PackJob job{folder.path, ToU16(pakExt), inputAlgo, result.output, baseDir + L".tmp", DefaultPackJobs()};
     const std::unique_ptr<PackSource> source = WindowsPackSource(lister);
-    const auto progress = [&ui](size_t index, bool isFolder, const std::u16string& name) {
-        ui.ShowStatus(L"正在打包第 " + std::to_wstring(index + 1) + (isFolder ? L" 个目录:" : L" 个文件:") + L"\n" +
-                      FromU16(name));
+    // Called on this thread, the window's, in the container's order.
+    const auto progress = [&ui](const PackStep& step) {
+        if (step.name != nullptr)
+            ui.ShowStatus(L"正在打包第 " + std::to_wstring(step.index + 1) + (step.folder ? L" 个目录:" : L" 个文件:") +
+                          L"\n" + FromU16(*step.name));
+        ui.ShowProgress(step.bytesDone, step.bytesTotal);
     };
     try {
         const FinishedContainer done = PackFolder(job, *source, progress);

@@ -18,6 +18,8 @@ public:
     // Shows the progress line and repaints it at once.
     virtual void ShowStatus(const std::wstring& line) = 0;
     virtual void SetBusy(bool busy) = 0;
+    // The file bytes packed so far, before each entry and once at the end (done == total).
+    virtual void ShowProgress(uint64_t bytesDone, uint64_t bytesTotal) = 0;
 };
 
 enum class PackOutcome {

@@ -13,7 +13,7 @@ packages=(
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev llvm
   python3
-  sox hyperfine
+  sox hyperfine zip zstd time
 )
 
 sudo_cmd=()

@@ -46,14 +46,18 @@ public:
     std::unique_ptr<Output> Create(const std::filesystem::path& path) override {
         return std::make_unique<StdOutput>(path);
     }
+    // Files only, as on Windows: a folder of the user's that happens to bear the name stays.
     void DeleteIfPresent(const std::filesystem::path& path) override {
         std::error_code error;
+        if (std::filesystem::is_directory(std::filesystem::symlink_status(path, error)))
+            Fail(path, L"无法删除文件: ", "a folder has this name");
         std::filesystem::remove(path, error);
         if (error && error != std::errc::no_such_file_or_directory) Fail(path, L"无法删除文件: ", error.message());
     }
     void Remove(const std::filesystem::path& path) noexcept override {
         std::error_code ignored;
-        std::filesystem::remove(path, ignored);
+        if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, ignored)))
+            std::filesystem::remove(path, ignored);
     }
     bool IsReadOnly(const std::filesystem::path& path) override {
         std::error_code error;

@@ -4,10 +4,10 @@
 
 namespace tavrin {
 
-std::wstring ModulePath() {
+std::wstring ModulePath(void* module) {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD n = GetModuleFileNameW(static_cast<HMODULE>(module), path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);

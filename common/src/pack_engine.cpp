@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <array>
-#include <new>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "tavrin/audio_patterns.h"
 #include "tavrin/byte_buffer.h"
@@ -72,6 +76,147 @@ int32_t TVAPI_CALL CompareItems(const void* a, const void* b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+// One file on its way into the container: read once, and compressed when that makes it smaller.
+struct Slot {
+    std::unique_ptr<FileReader> reader;
+    ByteBuffer compressed;  // the compressor's output, reused from file to file
+    const uint8_t* block = nullptr;
+    uint32_t packed = 0, size = 0;
+    uint8_t method = tvapi::genpak::kStored;
+    std::exception_ptr failure;  // raised when the writer reaches the file, so failures come in order
+    bool ready = false;
+};
+
+void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo, uint32_t largest) noexcept {
+    try {
+        slot.block = nullptr;
+        slot.size = 0;
+        slot.method = tvapi::genpak::kStored;
+        // The listing's size decides first, so a file the format cannot hold is never read.
+        if (item.size >= 0x80000000u) Fail(item.path, L"文件达到或超过2 GiB,GENPAK格式无法容纳");
+        if (item.size > 0 && (slot.block = slot.reader->Load(item.path, slot.size)) == nullptr)
+            Fail(item.path, L"无法读取文件(文件被占用、无权限、读取不完整或已超过2 GiB)");
+        slot.packed = slot.size;
+        if (slot.size == 0) return;
+        slot.compressed.Reserve(LzssCompressBound(std::max(largest, slot.size)));
+        uint8_t* out = slot.compressed.Reserve(LzssCompressBound(slot.size));
+        // The compressor's result means nothing by contract; only the length it sets does. A
+        // length left unset stays at size, and the file is stored raw.
+        uint32_t compressed = slot.size;
+        auto compress = inputAlgo == tvapi::genpak::kLzssXor ? LzssCompressXor2 : LzssCompress2;
+        compress(slot.block, slot.size, out, &compressed, TVAPI_LEVEL_DEFAULT);
+        if (compressed < slot.size) {
+            slot.packed = compressed;
+            slot.method = static_cast<uint8_t>(inputAlgo);
+            slot.block = out;
+        }
+    } catch (...) {
+        slot.failure = std::current_exception();
+    }
+}
+
+// Reads and compresses the files on worker threads, ahead of the writer but never more than
+// a few files and some tens of MiB, and hands them over in the container's order.
+class FilePipeline {
+public:
+    FilePipeline(const std::vector<const PakItem*>& files, const PackJob& job, PackSource& source)
+        : files_(files), inputAlgo_(job.inputAlgo) {
+        const unsigned jobs = std::clamp(job.jobs, 1u, 64u);
+        // One file being written while each worker prepares another.
+        slots_.resize(jobs == 1 ? 1 : jobs + 1);
+        for (Slot& slot : slots_) slot.reader = source.NewReader();
+        // Each slot's output buffer is made once, for the largest file, rather than grown file by
+        // file: every growth is a fresh block the system must clear page by page.
+        // Files past kMadeOnce still grow it, so one huge file does not cost every slot its size.
+        for (const PakItem* file : files_)
+            largest_ = static_cast<uint32_t>(std::max<uint64_t>(largest_, std::min<uint64_t>(file->size, kMadeOnce)));
+        if (jobs == 1 || files_.size() < 2) return;
+        for (unsigned i = 0; i < jobs; ++i) {
+            try {
+                workers_.emplace_back([this] { Work(); });
+            } catch (const std::system_error&) {
+                break;  // fewer workers, or none: the writer's thread then does the work itself
+            }
+        }
+    }
+    FilePipeline(const FilePipeline&) = delete;
+    FilePipeline& operator=(const FilePipeline&) = delete;
+    ~FilePipeline() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& worker : workers_) worker.join();
+    }
+
+    // File number index, once it is ready; index counts up from 0 by one.
+    Slot& Take(size_t index) {
+        Slot& slot = slots_[index % slots_.size()];
+        if (workers_.empty()) {
+            Prepare(slot, *files_[index], inputAlgo_, largest_);
+        } else {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return slot.ready; });
+        }
+        if (slot.failure) std::rethrow_exception(slot.failure);
+        return slot;
+    }
+
+    // The writer is done with file number index: its slot takes another.
+    void Release(size_t index) {
+        Slot& slot = slots_[index % slots_.size()];
+        slot.reader->Release();
+        if (workers_.empty()) return;
+        {
+            std::lock_guard lock(mutex_);
+            slot.ready = false;
+            written_ = index + 1;
+            ahead_ -= Weight(index);
+        }
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr uint64_t kBytesAhead = 64u << 20;
+
+    uint64_t Weight(size_t index) const { return files_[index]->size; }
+
+    bool CanClaim() const {
+        return next_ < files_.size() && next_ < written_ + slots_.size() &&
+               (ahead_ == 0 || ahead_ + Weight(next_) <= kBytesAhead);
+    }
+
+    void Work() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [&] { return stop_ || next_ >= files_.size() || CanClaim(); });
+            if (stop_ || next_ >= files_.size()) return;
+            const size_t index = next_++;
+            ahead_ += Weight(index);
+            Slot& slot = slots_[index % slots_.size()];
+            lock.unlock();
+            Prepare(slot, *files_[index], inputAlgo_, largest_);
+            lock.lock();
+            slot.ready = true;
+            changed_.notify_all();
+        }
+    }
+
+    const std::vector<const PakItem*>& files_;
+    const int32_t inputAlgo_;
+    static constexpr uint64_t kMadeOnce = 64u << 20;
+    uint32_t largest_ = 0;  // listed size of the largest file, up to kMadeOnce
+    std::vector<Slot> slots_;
+    std::vector<std::thread> workers_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    size_t next_ = 0;     // the next file a worker takes
+    size_t written_ = 0;  // files the writer is done with
+    uint64_t ahead_ = 0;  // listed bytes of the files taken and not yet written
+    bool stop_ = false;
+};
+
 class PackRun {
 public:
     PackRun(const PackJob& job, PackSource& source) : job_(job), source_(source) {
@@ -93,50 +238,44 @@ public:
         if (!order.empty())
             QuickSort(order.data(), static_cast<int32_t>(order.size()), static_cast<int32_t>(sizeof(order[0])),
                       CompareItems);
-        for (size_t i = 0; i < order.size(); ++i) {
-            const PakItem& item = *order[i];
-            const std::u16string name = ReplaceAll(item.path, job_.baseDir, baseName_);
-            const bool folder = item.kind == PakItemKind::kFolder;
-            if (progress) progress(i, folder, name);
-            if (folder)
-                writer.AddFolder(ConvertName(name));
-            else
-                AddFile(writer, ConvertName(name), item);
+        std::vector<const PakItem*> fileOrder;
+        PackStep step;
+        step.count = order.size();
+        for (const PakItem* item : order) {
+            if (item->kind != PakItemKind::kFile) continue;
+            fileOrder.push_back(item);
+            step.bytesTotal += item->size;
         }
-        return writer.Finish();
+        FilePipeline pipeline(fileOrder, job_, source_);
+        size_t fileIndex = 0;
+        for (const PakItem* item : order) {
+            const std::u16string name = ReplaceAll(item->path, job_.baseDir, baseName_);
+            step.folder = item->kind == PakItemKind::kFolder;
+            step.name = &name;
+            if (progress) progress(step);
+            const std::string entryName = ConvertName(name);
+            if (step.folder) {
+                writer.AddFolder(entryName);
+            } else {
+                const Slot& slot = pipeline.Take(fileIndex);
+                // A stored file goes straight from its source.
+                writer.AddFile(entryName, slot.method, slot.block, slot.packed, slot.size);
+                pipeline.Release(fileIndex++);
+                step.bytesDone += item->size;
+            }
+            ++step.index;
+        }
+        const FinishedContainer done = writer.Finish();
+        step.folder = false;
+        step.name = nullptr;
+        if (progress) progress(step);
+        return done;
     }
 
 private:
-    void AddFile(GenpakWriter& writer, const std::string& name, const PakItem& item) {
-        // The listing's size decides first, so a file the format cannot hold is never read.
-        if (item.size >= 0x80000000u) Fail(item.path, L"文件达到或超过2 GiB,GENPAK格式无法容纳");
-        uint32_t size = 0;
-        const uint8_t* block = nullptr;
-        if (item.size > 0 && (block = source_.Load(item.path, size)) == nullptr)
-            Fail(item.path, L"无法读取文件(文件被占用、无权限、读取不完整或已超过2 GiB)");
-        uint32_t packed = size;
-        uint8_t method = tvapi::genpak::kStored;
-        if (size > 0) {
-            uint8_t* out = compressed_.Reserve(LzssCompressBound(size));
-            // The compressor's result means nothing by contract; only the length it sets does. A
-            // length left unset stays at size, and the file is stored raw.
-            uint32_t compressed = size;
-            auto compress = job_.inputAlgo == tvapi::genpak::kLzssXor ? LzssCompressXor2 : LzssCompress2;
-            compress(block, size, out, &compressed, TVAPI_LEVEL_DEFAULT);
-            if (compressed < size) {
-                packed = compressed;
-                method = static_cast<uint8_t>(job_.inputAlgo);
-                block = out;
-            }
-        }
-        writer.AddFile(name, method, block, packed, size);  // a stored file straight from its source
-        source_.Release();
-    }
-
     const PackJob& job_;
     PackSource& source_;
     std::u16string baseName_;
-    ByteBuffer compressed_;  // the compressor's output
 };
 
 }  // namespace

@@ -3,13 +3,21 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "tavrin/file_system.h"
+#include "tavrin/module_path.h"
+#include "tavrin/version_info.h"
 #include "tavrin/numbered_error.h"
 #include "tavrin/text.h"
 #include "tavrin/handle_owners.h"
 
 namespace tavrin {
 namespace {
+
+// What our TVAPI.dll writes in its version resource's comments.
+constexpr std::u16string_view kParallelCompressors = u"thread-safe compressors";
 
 uint64_t FolderIdentity(const std::wstring& folder) {
     FileHandle h(CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
@@ -33,17 +41,24 @@ public:
             throw ScanError{folder, L"无法列出目录内容: " + e.Description()};
         }
     }
-    const uint8_t* Load(const std::u16string& path, uint32_t& size) override {
-        if (!file_.Load(FromU16(path), unmapped_)) return nullptr;
-        size = file_.Size();
-        return file_.Data();
-    }
-    void Release() noexcept override { file_.Release(); }
+    std::unique_ptr<FileReader> NewReader() override { return std::make_unique<Reader>(); }
 
 private:
+    class Reader final : public FileReader {
+    public:
+        const uint8_t* Load(const std::u16string& path, uint32_t& size) override {
+            if (!file_.Load(FromU16(path), unmapped_)) return nullptr;
+            size = file_.Size();
+            return file_.Data();
+        }
+        void Release() noexcept override { file_.Release(); }
+
+    private:
+        SourceFile file_;
+        ByteBuffer unmapped_;  // where a file goes when it cannot be mapped
+    };
+
     FolderLister lister_;
-    SourceFile file_;
-    ByteBuffer unmapped_;  // where a file goes when it cannot be mapped
 };
 
 }  // namespace
@@ -53,6 +68,16 @@ std::unique_ptr<PackSource> WindowsPackSource(FolderLister lister) {
 }
 
 std::unique_ptr<PackSource> PlatformPackSource() { return WindowsPackSource(); }
+
+unsigned DefaultPackJobs() {
+    // The library's contract says nothing about threads, so another maker's TVAPI.dll gets its
+    // calls one at a time; ours says in its version resource that it allows more.
+    const HMODULE library = GetModuleHandleW(L"TVAPI.dll");
+    if (library == nullptr) return 1;
+    const VersionInfoRecord version = ReadVersionInfo(ModulePath(library));
+    if (version.Comments.find(kParallelCompressors) == std::u16string::npos) return 1;
+    return std::max(1u, std::thread::hardware_concurrency());
+}
 
 FolderListing ListFolder(const std::wstring& folder) {
     FolderListing listing;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "genpak_commands.h"
+#include "pack_progress.h"
 #include "test_archives.h"
 #include "verify.h"
 
@@ -54,6 +55,11 @@ protected:
     }
     tvtest::TempDir tmp_;
 };
+
+std::string Utf8Of(const fs::path& p) {
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+}
 
 const std::string kSongUtf8 = "\xE6\xAD\x8C\xE6\x9B\xB2";  // 歌曲, UTF-8
 
@@ -383,6 +389,51 @@ TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
     EXPECT_EQ(r.code, 0);
     EXPECT_NE(Genpak({"list", tvn}).out.find(" lzss-xor "), std::string::npos);
     EXPECT_EQ(Genpak({"pack", "--only", "wav", song}).code, 2);
+    EXPECT_EQ(Genpak({"pack", "--jobs", "0", song}).code, 2);
+
+    // A failure names its file, keeps the old archive and is counted, with any number of threads.
+    tvtest::WriteFile(song / "sub" / "huge.mp3", "");
+    fs::resize_file(song / "sub" / "huge.mp3", 0x80000000ull);
+    r = Genpak({"pack", "--force", "--jobs", "3", "--only", "pak", song});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("failed " + Utf8Of(pak) + ": " + Utf8Of(song) + "/sub/huge.mp3: "), std::string::npos)
+        << r.err;
+    EXPECT_EQ(Genpak({"verify", pak}).code, 0);
+    EXPECT_NE(r.out.find("0 packed, 0 kept, 1 failed"), std::string::npos) << r.out;
+}
+
+// The progress of a pack: a bar redrawn at most every 0.1 s (the last step always) on a terminal,
+// one line per archive elsewhere, nothing when quiet.
+TEST(GenpakPackProgress, EachModeWritesWhatItShould) {
+    using Mode = genpak::tool::PackProgressView::Mode;
+    struct Case {
+        Mode mode;
+        std::vector<double> times;  // of the steps 0..3 of a 3-entry pack (step 3: the end)
+        size_t draws;               // "\r" + bar lines
+        std::string contains;
+    };
+    const std::u16string name = u"x";
+    for (const Case& c : {Case{Mode::kBar, {0, 0.05, 0.7, 0.75}, 3, "3/3 entries 3.0/3.0 MiB 4.0 MiB/s 0:00 left"},
+                          Case{Mode::kBar, {0, 1, 2, 3}, 4, "2/3 entries 2.0/3.0 MiB 1.0 MiB/s 0:01 left"},
+                          Case{Mode::kLines, {0, 1, 2, 3}, 0, "packing a.pak: 3 entries, 3.0 MiB\n"},
+                          Case{Mode::kOff, {0, 1, 2, 3}, 0, ""}}) {
+        std::ostringstream err;
+        size_t tick = 0;
+        std::vector<double> clock = c.times;
+        clock.insert(clock.begin(), 0);  // Begin reads the clock first
+        genpak::tool::PackProgressView view(err, c.mode, [&] { return clock[std::min(tick++, clock.size() - 1)]; });
+        view.Begin("a.pak");
+        for (size_t i = 0; i <= 3; ++i) view.Update({i, 3, false, i < 3 ? &name : nullptr, i << 20, 3u << 20});
+        view.Clear();
+        const std::string text = err.str();
+        SCOPED_TRACE(text);
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), static_cast<long>(c.draws ? c.draws + 2 : 0));
+        EXPECT_NE(text.find(c.contains), std::string::npos);
+        // The bar is wiped at the end; with nothing to show, nothing at all.
+        const size_t wipe = c.mode == Mode::kBar ? text.rfind('\r', text.size() - 2) : 0;
+        EXPECT_EQ(text.find_first_not_of("\r ", wipe),
+                  c.mode == Mode::kBar || c.mode == Mode::kOff ? std::string::npos : 0u);
+    }
 }
 
 }  // namespace

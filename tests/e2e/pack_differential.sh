@@ -29,7 +29,7 @@ for xor in "" x; do
   rm -f "$work"/*/*.pak "$work"/*/*.tvn
   winpath="Z:$(printf '%s' "$work/windows/歌曲 한국어 🎵" | sed 's|/|\\|g')"
   timeout 120 "$source_dir/scripts/wine-env.sh" "$build" "$build/bin/tunebale.exe" "-cpr$xor" "$winpath"
-  "$genpak" pack --quiet ${xor:+--xor} "$work/native/歌曲 한국어 🎵"
+  "$genpak" pack --quiet --jobs 3 ${xor:+--xor} "$work/native/歌曲 한국어 🎵"
   for ext in pak tvn; do
     if ! cmp "$work/windows/歌曲 한국어 🎵.$ext" "$work/native/歌曲 한국어 🎵.$ext"; then
       echo "tunebale -cpr$xor and genpak pack wrote different .$ext files"

@@ -5,8 +5,9 @@
 
 namespace tavrin {
 
-// The full path of the running program's file, however long; empty only if the system fails.
-std::wstring ModulePath();
+// The full path of the running program's file (or of a loaded module, given its handle),
+// however long; empty only if the system fails.
+std::wstring ModulePath(void* module = nullptr);
 // Its folder, up to and including the last backslash.
 std::wstring ModuleFolder();
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,16 +33,24 @@ struct ScanError {
     std::wstring reason;
 };
 
-// What a pack reads from the platform.
+// Reads one file at a time. Each worker of a pack has its own, so a reader needs no locks.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    // The whole file, 1 byte to 2 GiB - 1, valid until the next Load or Release; nullptr when it
+    // cannot be read (missing, locked by a writer, short).
+    virtual const uint8_t* Load(const std::u16string& path, uint32_t& size) = 0;
+    virtual void Release() noexcept = 0;
+};
+
+// What a pack reads from the platform. Folders are listed by one thread; readers may be used
+// on several threads at once.
 class PackSource {
 public:
     virtual ~PackSource() = default;
     // Throws ScanError.
     virtual FolderListing ListFolder(const std::u16string& folder) = 0;
-    // The whole file, 1 byte to 2 GiB - 1, valid until the next Load or Release; nullptr when it
-    // cannot be read (missing, locked by a writer, short).
-    virtual const uint8_t* Load(const std::u16string& path, uint32_t& size) = 0;
-    virtual void Release() noexcept = 0;
+    virtual std::unique_ptr<FileReader> NewReader() = 0;
 };
 
 enum class PakItemKind : int32_t { kFile = 1, kFolder = 2 };
@@ -62,13 +71,27 @@ struct PackJob {
     std::u16string pakExt;   // "pak" or "tvn"
     int32_t inputAlgo = 1;   // container method of a file that shrinks: 1 or 3
     std::filesystem::path output, temporary;
+    // Threads that read and compress files ahead of the writer; 1 does everything on the
+    // calling thread. The container's bytes do not depend on it.
+    unsigned jobs = 1;
 };
 
-// Called before each entry: its number from 0, whether it is a folder, and its name.
-using PackProgress = std::function<void(size_t index, bool folder, const std::u16string& name)>;
+// Where a pack stands, before each entry and once more when all are written (index == count).
+struct PackStep {
+    size_t index = 0;  // the entry's number from 0
+    size_t count = 0;  // entries in all
+    bool folder = false;
+    const std::u16string* name = nullptr;  // the entry's name; null in the last step
+    uint64_t bytesDone = 0;                // file bytes of the entries before this one
+    uint64_t bytesTotal = 0;               // file bytes of all entries
+};
+
+// Called on the thread that called PackFolder, in the container's order.
+using PackProgress = std::function<void(const PackStep& step)>;
 
 // Builds the container; throws FileFailure (naming the file and why) for any failure, leaving no
-// partial file and an old container as it was.
+// partial file and an old container as it was. Any exception a step throws ends the pack the
+// same way.
 FinishedContainer PackFolder(const PackJob& job, PackSource& source, const PackProgress& progress,
                              ContainerFiles& files = PlatformContainerFiles());
 

@@ -23,4 +23,8 @@ std::unique_ptr<PackSource> WindowsPackSource(FolderLister lister = ListFolder);
 // The system's own.
 std::unique_ptr<PackSource> PlatformPackSource();
 
+// How many threads a pack uses unless told: one per processor when the codec library says its
+// compressors may run on several threads at once (ours does), otherwise one.
+unsigned DefaultPackJobs();
+
 }  // namespace tavrin
