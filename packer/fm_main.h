@@ -35,7 +35,7 @@ public:
     bool ConfirmOverwrite(const std::wstring& question) override;
     void ShowStatus(const std::wstring& line) override;
     void SetBusy(bool busy) override { SetBusyPointer(busy); }
-    void ShowProgress(uint64_t, uint64_t) override {}  // the status line says enough for now
+    void ShowProgress(uint64_t bytesDone, uint64_t bytesTotal) override { taskbar_.Show(bytesDone, bytesTotal); }
 
 private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
