@@ -79,7 +79,7 @@ int32_t TVAPI_CALL CompareItems(const void* a, const void* b) {
 // One file on its way into the container: read once, and compressed when that makes it smaller.
 struct Slot {
     std::unique_ptr<FileReader> reader;
-    ByteBuffer compressed;  // the compressor's output, reused from file to file
+    ByteBuffer compressed;  // the compressor's output, held only while it is to be written
     const uint8_t* block = nullptr;
     uint32_t packed = 0, size = 0;
     uint8_t method = tvapi::genpak::kStored;
@@ -87,7 +87,9 @@ struct Slot {
     bool ready = false;
 };
 
-void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo, uint32_t largest) noexcept {
+// Output goes into spare, which moves into the slot when the file shrinks and is otherwise left
+// for the next file: incompressible audio then never needs more buffers than there are workers.
+void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo, uint32_t largest, ByteBuffer& spare) noexcept {
     try {
         slot.block = nullptr;
         slot.size = 0;
@@ -98,8 +100,8 @@ void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo, uint32_t larges
             Fail(item.path, L"无法读取文件(文件被占用、无权限、读取不完整或已超过2 GiB)");
         slot.packed = slot.size;
         if (slot.size == 0) return;
-        slot.compressed.Reserve(LzssCompressBound(std::max(largest, slot.size)));
-        uint8_t* out = slot.compressed.Reserve(LzssCompressBound(slot.size));
+        spare.Reserve(LzssCompressBound(std::max(largest, slot.size)));
+        uint8_t* out = spare.Reserve(LzssCompressBound(slot.size));
         // The compressor's result means nothing by contract; only the length it sets does. A
         // length left unset stays at size, and the file is stored raw.
         uint32_t compressed = slot.size;
@@ -109,6 +111,7 @@ void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo, uint32_t larges
             slot.packed = compressed;
             slot.method = static_cast<uint8_t>(inputAlgo);
             slot.block = out;
+            slot.compressed = std::move(spare);
         }
     } catch (...) {
         slot.failure = std::current_exception();
@@ -116,7 +119,7 @@ void Prepare(Slot& slot, const PakItem& item, int32_t inputAlgo, uint32_t larges
 }
 
 // Reads and compresses the files on worker threads, ahead of the writer but never more than
-// a few files and some tens of MiB, and hands them over in the container's order.
+// a few files and 256 MiB, and hands them over in the container's order.
 class FilePipeline {
 public:
     FilePipeline(const std::vector<const PakItem*>& files, const PackJob& job, PackSource& source)
@@ -125,8 +128,8 @@ public:
         // One file being written while each worker prepares another.
         slots_.resize(jobs == 1 ? 1 : jobs + 1);
         for (Slot& slot : slots_) slot.reader = source.NewReader();
-        // Each slot's output buffer is made once, for the largest file, rather than grown file by
-        // file: every growth is a fresh block the system must clear page by page.
+        // Each output buffer is made once, for the largest file, rather than grown file by file:
+        // every growth is a fresh block the system must clear page by page.
         // Files past kMadeOnce still grow it, so one huge file does not cost every slot its size.
         for (const PakItem* file : files_)
             largest_ = static_cast<uint32_t>(std::max<uint64_t>(largest_, std::min<uint64_t>(file->size, kMadeOnce)));
@@ -154,7 +157,9 @@ public:
     Slot& Take(size_t index) {
         Slot& slot = slots_[index % slots_.size()];
         if (workers_.empty()) {
-            Prepare(slot, *files_[index], inputAlgo_, largest_);
+            ByteBuffer buffer = TakeSpare();
+            Prepare(slot, *files_[index], inputAlgo_, largest_, buffer);
+            KeepSpare(std::move(buffer));
         } else {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return slot.ready; });
@@ -167,9 +172,13 @@ public:
     void Release(size_t index) {
         Slot& slot = slots_[index % slots_.size()];
         slot.reader->Release();
-        if (workers_.empty()) return;
+        if (workers_.empty()) {
+            KeepSpare(std::move(slot.compressed));
+            return;
+        }
         {
             std::lock_guard lock(mutex_);
+            KeepSpare(std::move(slot.compressed));
             slot.ready = false;
             written_ = index + 1;
             ahead_ -= Weight(index);
@@ -178,13 +187,24 @@ public:
     }
 
 private:
-    static constexpr uint64_t kBytesAhead = 64u << 20;
+    static constexpr uint64_t kBytesAhead = 256u << 20;
 
     uint64_t Weight(size_t index) const { return files_[index]->size; }
 
     bool CanClaim() const {
         return next_ < files_.size() && next_ < written_ + slots_.size() &&
                (ahead_ == 0 || ahead_ + Weight(next_) <= kBytesAhead);
+    }
+
+    // Under the lock when there are workers.
+    ByteBuffer TakeSpare() {
+        if (spares_.empty()) return ByteBuffer();
+        ByteBuffer buffer = std::move(spares_.back());
+        spares_.pop_back();
+        return buffer;
+    }
+    void KeepSpare(ByteBuffer&& buffer) {
+        if (buffer.Data() != nullptr) spares_.push_back(std::move(buffer));
     }
 
     void Work() {
@@ -195,9 +215,11 @@ private:
             const size_t index = next_++;
             ahead_ += Weight(index);
             Slot& slot = slots_[index % slots_.size()];
+            ByteBuffer buffer = TakeSpare();
             lock.unlock();
-            Prepare(slot, *files_[index], inputAlgo_, largest_);
+            Prepare(slot, *files_[index], inputAlgo_, largest_, buffer);
             lock.lock();
+            KeepSpare(std::move(buffer));
             slot.ready = true;
             changed_.notify_all();
         }
@@ -208,6 +230,7 @@ private:
     static constexpr uint64_t kMadeOnce = 64u << 20;
     uint32_t largest_ = 0;  // listed size of the largest file, up to kMadeOnce
     std::vector<Slot> slots_;
+    std::vector<ByteBuffer> spares_;  // output buffers no file holds
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     std::condition_variable changed_;

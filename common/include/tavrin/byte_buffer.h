@@ -5,11 +5,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 namespace tavrin {
 
 class ByteBuffer {
 public:
+    ByteBuffer() = default;
+    // A buffer moved from is empty again.
+    ByteBuffer(ByteBuffer&& other) noexcept
+        : data_(std::move(other.data_)), capacity_(std::exchange(other.capacity_, 0)) {}
+    ByteBuffer& operator=(ByteBuffer&& other) noexcept {
+        data_ = std::move(other.data_);
+        capacity_ = std::exchange(other.capacity_, 0);
+        return *this;
+    }
+
     uint8_t* Reserve(size_t size) {
         if (size > capacity_) {
             data_.reset();  // release first: the old and new block need not coexist
