@@ -7,6 +7,7 @@
 
 #include "tavrin/numbered_error.h"
 #include "raised_number.h"
+#include "system_error.h"
 #include "temp_folder.h"
 
 namespace tavrin {
@@ -35,8 +36,10 @@ public:
             L"\"" + ProgramFolder() + L"tv_hold_open.exe\" \"" + path + L"\" " + readyName + L" " + releaseName;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
-            throw std::runtime_error("cannot start tv_hold_open.exe");
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
+            const DWORD error = GetLastError();
+            throw testing::SystemCallFailed("cannot start tv_hold_open.exe", error);
+        }
         HANDLE waits[2] = {ready_, pi_.hProcess};
         if (WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0)
             throw std::runtime_error("tv_hold_open.exe did not open the file");

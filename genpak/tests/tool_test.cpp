@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -314,7 +316,9 @@ int RunExe(const std::vector<fs::path>& args, const fs::path& stdoutFile) {
     std::wstring cmd = L"\"\"" + GenpakExe().wstring() + L"\"";
     for (const auto& a : args) cmd += L" \"" + a.wstring() + L"\"";
     cmd += L" > \"" + stdoutFile.wstring() + L"\" 2>NUL\"";
-    return _wsystem(cmd.c_str());
+    const int code = _wsystem(cmd.c_str());
+    if (code == -1) ADD_FAILURE() << "cannot start the command processor for genpak: " << std::strerror(errno);
+    return code;
 #else
     std::string cmd = "'" + GenpakExe().string() + "'";
     for (const auto& a : args) cmd += " '" + a.string() + "'";

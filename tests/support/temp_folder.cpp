@@ -5,6 +5,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "system_error.h"
+
 namespace tavrin::testing {
 
 TempFolder::TempFolder() {
@@ -18,7 +20,8 @@ TempFolder::TempFolder() {
             path_ = candidate;
             return;
         }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("no temporary folder");
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS) throw SystemCallFailed("no temporary folder " + Utf8(candidate), error);
     }
 }
 
@@ -26,7 +29,10 @@ TempFolder::~TempFolder() { RemoveTree(path_); }
 
 void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create test file");
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        throw SystemCallFailed("cannot create test file " + Utf8(path), error);
+    }
     DWORD put = 0;
     BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
     CloseHandle(h);
@@ -36,7 +42,10 @@ void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> ReadBytes(const std::wstring& path) {
     HANDLE h =
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open test file");
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        throw SystemCallFailed("cannot open test file " + Utf8(path), error);
+    }
     std::vector<uint8_t> bytes(GetFileSize(h, nullptr));
     DWORD got = 0;
     BOOL ok = bytes.empty() || ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "system_error.h"
+
 namespace tavrin::testing {
 namespace {
 
@@ -113,8 +115,10 @@ RunningProgram::RunningProgram(const std::wstring& commandLine, const std::wstri
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &si, &pi_))
-        throw std::runtime_error("cannot start the program under test");
+                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &si, &pi_)) {
+        const DWORD error = GetLastError();
+        throw SystemCallFailed("cannot start the program under test: " + Utf8(commandLine), error);
+    }
 }
 
 RunningProgram::~RunningProgram() {
