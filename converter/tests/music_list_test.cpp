@@ -241,11 +241,20 @@ TEST(ListValues, SongFolderIsTheBgmNameBeforeItsFirstSlash) {
 }
 
 TEST(ListValues, UiTextKeepsEveryCharacter) {
-    std::wstring wide = UiText(u"a歌\U0001F3B5");
-    if constexpr (sizeof(wchar_t) == 2)
-        EXPECT_EQ(wide, std::wstring(L"a歌\U0001F3B5"));
-    else
-        EXPECT_EQ(wide, (std::wstring{L'a', L'歌', static_cast<wchar_t>(0x1F3B5)}));
+    // The first and last pairs, and halves alone.
+    const std::wstring wide = UiText(u"a歌\U00010000\U0010FFFF\xDBFFz\xDC00");
+    if constexpr (sizeof(wchar_t) == 2) {
+        EXPECT_EQ(wide, std::wstring(L"a歌\U00010000\U0010FFFF\xDBFFz\xDC00"));
+    } else {
+        const std::wstring expected = {L'a',
+                                       L'歌',
+                                       static_cast<wchar_t>(0x10000),
+                                       static_cast<wchar_t>(0x10FFFF),
+                                       static_cast<wchar_t>(0xFFFD),
+                                       L'z',
+                                       static_cast<wchar_t>(0xFFFD)};
+        EXPECT_EQ(wide, expected);
+    }
 }
 
 }  // namespace

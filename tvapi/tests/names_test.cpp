@@ -84,6 +84,8 @@ TEST(Names, FixedPointsStrictDecodingAndFolding) {
     std::u16string back;
     ASSERT_TRUE(tvapi::names::FromGb18030(bytes, back));
     EXPECT_EQ(back, text);
+    for (const std::u16string bad : {u"\xD800z", u"z\xDC00", u"\xD800"})
+        EXPECT_FALSE(tvapi::names::ToGb18030(bad, bytes));
     const char* const bad[] = {
         "\x80",              // code page 936's euro sign; GB18030 has it at A2E3
         "\xFF",              // no lead byte

@@ -128,6 +128,7 @@ TEST(Reader, HandCountedElementsAndAttributes) {
     EXPECT_EQ(TrimWhite(u"\u1680x\u205F"), u"x");
     EXPECT_EQ(TrimWhite(u"\u200Bx\b"), u"\u200Bx\b");
     EXPECT_EQ(TrimWhite(u" \t\u3000 "), u"");
+    EXPECT_EQ(TrimWhite(std::u16string_view(u"   ", 2)), u"") << "an all-white view ends where it ends";
 }
 
 // Every prefix of a small valid list: an element is found exactly when the prefix holds its last
