@@ -1,6 +1,6 @@
 // The XML reader on arbitrary text and names. Every public operation stays inside the text and
 // returns consistent results; on small inputs the answers equal those of the slow, literal reading
-// of the same steps (converter/xml/tests/reference_reader.h).
+// of the same steps (reference_reader.h).
 //
 // Input layout: one control byte, then name, 0x00, attribute name, 0x00, text. The three parts
 // are UTF-16: a byte below 0x80 is that code unit; a byte from 0x80 up takes the next two bytes as

@@ -7,9 +7,8 @@ namespace tavrin {
 
 void CFile::Open(const std::wstring& fileName, DWORD disposition) {
     handle_.Reset();  // one object, one file: never leak a handle still held
-    fileName_ = fileName;
     HANDLE h =
-        CreateFileW(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, 0, nullptr);
+        CreateFileW(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) RaiseLastError();
     handle_.Reset(h);
 }
@@ -17,8 +16,6 @@ void CFile::Open(const std::wstring& fileName, DWORD disposition) {
 void CFile::Create(const std::wstring& fileName, bool overwrite) {
     Open(fileName, overwrite ? CREATE_ALWAYS : CREATE_NEW);
 }
-
-void CFile::OpenFile(const std::wstring& fileName) { Open(fileName, OPEN_EXISTING); }
 
 int32_t CFile::GetPointer() {
     LONG high = 0;
@@ -59,59 +56,6 @@ std::vector<uint8_t> CFile::ReadAll() {
     std::vector<uint8_t> bytes(static_cast<size_t>(count));
     ReadExactly(bytes.data(), static_cast<DWORD>(count));
     return bytes;
-}
-
-uint8_t CFile::ReadByte() {
-    uint8_t a = 0;
-    ReadExactly(&a, 1);
-    return a;
-}
-
-int32_t CFile::ReadLong() {
-    uint8_t b[4];
-    ReadExactly(b, 4);
-    return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                                static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
-}
-
-std::vector<uint8_t> CFile::ReadCString() {
-    int32_t start = GetPointer();
-    bool sawNul = false;
-    for (;;) {
-        uint8_t a = 0;
-        DWORD got = 0;
-        if (!ReadFile(handle_.Get(), &a, 1, &got, nullptr)) RaiseLastError();
-        if (got == 0) break;
-        if (a == 0) {
-            sawNul = true;
-            break;
-        }
-    }
-    int32_t end = sawNul ? GetPointer() - 1 : GetPointer();
-    SetPointer(start, kFromBegin);
-    if (end == start) throw NumberedError(kErrSubscript);  // an empty string has no array
-    return Read(end - start);
-}
-
-std::vector<uint8_t> CFile::Read(int32_t size) {
-    if (size < 1) throw NumberedError(kErrInputPastEnd);  // nothing to return, as a short read
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    ReadExactly(bytes.data(), static_cast<DWORD>(size));
-    return bytes;
-}
-
-void CFile::ReadPtr(void* ptr, int32_t size) {
-    if (size < 0) throw NumberedError(kErrInvalidCall);
-    ReadExactly(ptr, static_cast<DWORD>(size));
-}
-
-void CFile::WriteByte(uint8_t a) { WriteExactly(&a, 1); }
-
-void CFile::WriteLong(int32_t a) {
-    uint32_t v = static_cast<uint32_t>(a);
-    uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                    static_cast<uint8_t>(v >> 24)};
-    WriteExactly(b, 4);
 }
 
 void CFile::WritePtr(const void* ptr, int32_t length) {

@@ -14,10 +14,6 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & ~FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-void KillFile(const std::wstring& path) {
-    if (!DeleteFileW(path.c_str())) RaiseLastError();
-}
-
 namespace {
 
 // Opens, sizes and reads a file in one call into the memory that allocate(size) returns.

@@ -5,24 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include "tavrin/numbered_error.h"
-#include "raised_number.h"
 #include "system_error.h"
 #include "temp_folder.h"
+#include "window_driver.h"
 
 namespace tavrin {
 namespace {
 
-using testing::RaisedNumber;
+using testing::ProgramFolder;
 using testing::TempFolder;
 using testing::WriteBytes;
-
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring s(path);
-    return s.substr(0, s.rfind(L'\\') + 1);
-}
 
 // Another process holds a file open for writing while the test body runs.
 class HeldByAnotherProgram {
@@ -58,79 +50,38 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
-TEST(MapSystemError, TranslatesTheTableAndPassesOthersThrough) {
-    const std::pair<int32_t, int32_t> table[] = {{2, 53},  {3, 76},   {4, 67},   {5, 70},  {14, 7},  {29, 57},
-                                                 {30, 57}, {32, 70},  {33, 70},  {38, 62}, {39, 61}, {80, 58},
-                                                 {87, 5},  {112, 61}, {123, 52}, {183, 58}};
-    for (auto [code, number] : table) EXPECT_EQ(MapSystemError(code), number) << code;
-    EXPECT_EQ(MapSystemError(0), 0);
-    EXPECT_EQ(MapSystemError(1224), 1224);
-    EXPECT_EQ(MapSystemError(53), 53);
-}
-
-TEST(NumberedErrorText, StandardTextsInChineseAndSystemTextsForOthers) {
-    EXPECT_EQ(NumberedError(53).Description(), L"文件未找到");
-    EXPECT_EQ(NumberedError(70).Description(), L"拒绝的权限");
-    EXPECT_EQ(NumberedError(58).Description(), L"文件已存在");
-    EXPECT_EQ(NumberedError(62).Description(), L"输入超出文件尾");
-    EXPECT_FALSE(NumberedError(1224).Description().empty());
-    EXPECT_FALSE(NumberedError(-7).Description().empty());
-}
-
-TEST(FileExists, FilesYesPlainFoldersNoFoldersWithMoreAttributesYes) {
+TEST(FileSystem, FileExistsAndWholeFilesReadOrMappedAndHeld) {
     TempFolder dir;
-    WriteBytes(dir / L"f.txt", {1});
+    WriteBytes(dir / L"five.bin", {1, 2, 3, 4, 5});
+    WriteBytes(dir / L"empty.bin", {});
     CreateDirectoryW((dir / L"plain").c_str(), nullptr);
     CreateDirectoryW((dir / L"hidden").c_str(), nullptr);
     SetFileAttributesW((dir / L"hidden").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_TRUE(FileExists(dir / L"f.txt"));
+    // Files yes, plain folders no, folders with more attributes yes.
+    EXPECT_TRUE(FileExists(dir / L"five.bin"));
     EXPECT_FALSE(FileExists(dir / L"missing.txt"));
     EXPECT_FALSE(FileExists(dir / L"no-folder\\f.txt"));
     EXPECT_FALSE(FileExists(dir / L"plain"));
     EXPECT_TRUE(FileExists(dir / L"hidden"));
     EXPECT_FALSE(FileExists(L""));
-}
 
-TEST(KillFile, DeletesOrRaises53ForMissingAnd70ForReadOnly) {
-    TempFolder dir;
-    WriteBytes(dir / L"k.bin", {1});
-    KillFile(dir / L"k.bin");
-    EXPECT_FALSE(FileExists(dir / L"k.bin"));
-    EXPECT_EQ(RaisedNumber([&] { KillFile(dir / L"k.bin"); }), 53);
-    WriteBytes(dir / L"ro.bin", {1});
-    SetFileAttributesW((dir / L"ro.bin").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(RaisedNumber([&] { KillFile(dir / L"ro.bin"); }), 70);
-    EXPECT_TRUE(FileExists(dir / L"ro.bin"));
-}
-
-TEST(ReadWholeFile, ReadsWholeFilesAndReportsEveryFailureAsOne) {
-    TempFolder dir;
-    WriteBytes(dir / L"five.bin", {1, 2, 3, 4, 5});
-    WriteBytes(dir / L"empty.bin", {});
     std::vector<uint8_t> data;
     EXPECT_EQ(ReadWholeFile(dir / L"five.bin", data), 0);
     EXPECT_EQ(data, (std::vector<uint8_t>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(ReadWholeFile(dir / L"empty.bin", data), 1);
-    EXPECT_EQ(ReadWholeFile(dir / L"missing.bin", data), 1);
-    EXPECT_EQ(ReadWholeFile(dir.Path(), data), 1);
-}
-
-TEST(SourceFile, MapsEachFileWholeAndRefusesWhatReadWholeFileRefuses) {
-    TempFolder dir;
-    WriteBytes(dir / L"five.bin", {1, 2, 3, 4, 5});
-    WriteBytes(dir / L"empty.bin", {});
     ByteBuffer unmapped;
     SourceFile source;
     ASSERT_TRUE(source.Load(dir / L"five.bin", unmapped));
-    EXPECT_EQ(std::vector<uint8_t>(source.Data(), source.Data() + source.Size()),
-              (std::vector<uint8_t>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(RaisedNumber([&] { KillFile(dir / L"five.bin"); }), 70) << "held for reading while in use";
+    EXPECT_EQ(std::vector<uint8_t>(source.Data(), source.Data() + source.Size()), data);
+    EXPECT_FALSE(DeleteFileW((dir / L"five.bin").c_str())) << "held for reading while in use";
     source.Release();
-    for (const wchar_t* name : {L"empty.bin", L"missing.bin"}) EXPECT_FALSE(source.Load(dir / name, unmapped));
-    EXPECT_FALSE(source.Load(dir.Path(), unmapped));
+    // Every failure is one: empty, missing, a folder.
+    for (const std::wstring& path : {dir / L"empty.bin", dir / L"missing.bin", dir.Path()}) {
+        EXPECT_EQ(ReadWholeFile(path, data), 1);
+        EXPECT_FALSE(source.Load(path, unmapped));
+    }
 }
 
-TEST(ReadWholeFile, FileAnotherProgramHoldsOpenForWritingCannotBeRead) {
+TEST(FileSystem, FileAnotherProgramHoldsOpenForWritingCannotBeRead) {
     TempFolder dir;
     WriteBytes(dir / L"busy.bin", {1, 2, 3});
     std::vector<uint8_t> data;
@@ -139,7 +90,6 @@ TEST(ReadWholeFile, FileAnotherProgramHoldsOpenForWritingCannotBeRead) {
         EXPECT_EQ(ReadWholeFile(dir / L"busy.bin", data), 1);
         ByteBuffer unmapped;
         EXPECT_FALSE(SourceFile().Load(dir / L"busy.bin", unmapped));
-        EXPECT_EQ(RaisedNumber([&] { KillFile(dir / L"busy.bin"); }), 70);
     }
     EXPECT_EQ(ReadWholeFile(dir / L"busy.bin", data), 0);  // and again once it lets go
 }

@@ -1,5 +1,5 @@
-// The conversion behind the start button, without the window: the question, the status lines in
-// their order, and how each way of ending leaves zal_music.
+// The conversion behind the start button, without the window: the status lines in their order and
+// the window's callbacks for each way of ending. The real program's runs are in tests/e2e.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -51,21 +51,6 @@ protected:
     int finished = 0;  // the window's normal pointer and beep
 };
 
-TEST_F(Conversion, AnsweringNoChangesNothing) {
-    TwoFolders();
-    ui.answer = 7;  // IDNO
-    EXPECT_EQ(Run(), ConversionOutcome::kDeclined);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, L"该操作将会自动覆盖现有的tvn文件，是否继续？");
-    EXPECT_EQ(ui.messages[0].style, 0x124u);  // Yes and No, question icon, No the default
-    EXPECT_EQ(started, 0);
-    EXPECT_EQ(finished, 0);
-    EXPECT_TRUE(ui.statuses.empty());
-    EXPECT_TRUE(ui.progress.empty());
-    EXPECT_EQ(ui.logClears, 0);
-    EXPECT_TRUE(FilesIn(Music()).empty());
-}
-
 TEST_F(Conversion, YesReadsSortsAndSavesWithTheStatusLinesInOrder) {
     TwoFolders();
     EXPECT_EQ(Run(), ConversionOutcome::kFinished);
@@ -114,27 +99,6 @@ TEST_F(Conversion, AnUnreadableLevelStopsTheRunWithNothingWritten) {
     EXPECT_EQ(ui.status, L"读取失败,转换中止");
     EXPECT_EQ(finished, 1);
     EXPECT_TRUE(FilesIn(Music()).empty());
-}
-
-TEST_F(Conversion, SavingThatStopsStillEndsWithTheClosingStatus) {
-    game.Loose(L"zal_script/music.txt", Ansi(MusicListText({{L"101", L"A", L"zal_image/a.png", L"zal_song/a.xml"}})));
-    game.Loose(L"zal_song/a.xml", Ansi(SongFileText(L"A/a.ogg")));
-    RemoveDirectoryW(Music().c_str());
-    EXPECT_EQ(Run(), ConversionOutcome::kFinished);
-    EXPECT_EQ(ui.messages.back().text, L"未知错误");
-    EXPECT_EQ(ui.status, L"转换完毕,请退出!");
-    EXPECT_EQ(finished, 1);
-}
-
-TEST_F(Conversion, ClosingTheWindowPassesThroughAndLeavesOnlyWholeDescriptors) {
-    TwoFolders();
-    ui.onPump = [this] {
-        if (ui.progress.size() == 5) throw ConversionClosed{};  // at the second folder
-    };
-    EXPECT_THROW(Run(), ConversionClosed);
-    EXPECT_EQ(finished, 0);
-    EXPECT_EQ(FilesIn(Music()), (std::vector<std::wstring>{L"Alpha.tvn"}));
-    EXPECT_EQ(VerifyFaults(Music() + L"\\Alpha.tvn"), "");
 }
 
 }  // namespace

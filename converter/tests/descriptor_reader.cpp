@@ -6,47 +6,25 @@
 
 #include <algorithm>
 #include "archive_check.h"
+#include "genpak_reader.h"
 #include "temp_folder.h"
 
 namespace tavrin::testing {
-namespace {
-
-int32_t Le32(const Bytes& b, size_t at) {
-    return static_cast<int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
-}  // namespace
 
 DescriptorFile ReadDescriptor(const std::wstring& path) {
+    const Bytes b = ReadBytes(path);
+    tvapi::genpak::MemorySource source(b.data(), b.size());
+    tvapi::genpak::Directory dir;
     DescriptorFile d;
-    Bytes b = ReadBytes(path);
-    EXPECT_GE(b.size(), 17u);
-    if (b.size() < 17) return d;
-    EXPECT_EQ(b.back(), 0x12);
-    d.dirOffset = Le32(b, b.size() - 9);
-    int32_t count = Le32(b, b.size() - 5);
-    EXPECT_GE(d.dirOffset, 8);
-    if (d.dirOffset < 8 || static_cast<size_t>(d.dirOffset) > b.size() - 9) return d;
+    EXPECT_EQ(tvapi::genpak::ReadDirectory(source, dir), tvapi::genpak::Status::kOk);
+    if (dir.dirOffset < 8) return d;
+    d.dirOffset = static_cast<int32_t>(dir.dirOffset);
     d.marker.assign(b.begin() + d.dirOffset - 8, b.begin() + d.dirOffset);
-    size_t at = static_cast<size_t>(d.dirOffset);
-    for (int32_t k = 0; k < count; ++k) {
-        if (at + 15 > b.size() - 9) {
-            ADD_FAILURE() << "records run into the trailer";
-            return d;
-        }
-        DescriptorRecord r;
-        size_t length = b[at];
-        r.method = b[at + 1];
-        r.dataOffset = Le32(b, at + 2);
-        r.packedSize = Le32(b, at + 6);
-        r.fileSize = Le32(b, at + 10);
-        r.name.assign(b.begin() + static_cast<std::ptrdiff_t>(at + 14),
-                      b.begin() + static_cast<std::ptrdiff_t>(at + 14 + length));
-        EXPECT_EQ(b[at + 14 + length], 0) << "NUL after the name";
-        d.records.push_back(r);
-        at += 15 + length;
+    for (const tvapi::genpak::Entry& e : dir.entries) {
+        EXPECT_EQ(e.afterName, 0) << "NUL after the name";
+        d.records.push_back({std::string(dir.Name(e)), e.method, static_cast<int32_t>(e.dataOffset),
+                             static_cast<int32_t>(e.packedSize), static_cast<int32_t>(e.fileSize)});
     }
-    EXPECT_EQ(at, b.size() - 9) << "the directory ends where the trailer begins";
     return d;
 }
 

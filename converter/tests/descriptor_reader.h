@@ -1,5 +1,5 @@
-// Reads a descriptor back for the tests, independently of the writer: trailer, marker, writer
-// bytes and directory records; members through genpak's extract (archive_check.h).
+// Reads a descriptor back for the tests with the library's reader: marker and directory records;
+// members through genpak's extract (archive_check.h).
 #pragma once
 
 #include <cstdint>
@@ -25,7 +25,7 @@ struct DescriptorFile {
     std::vector<DescriptorRecord> records;
 };
 
-// Fails the calling test (and returns what it could read) when the layout does not hold.
+// Fails the calling test (and returns what it could read) when the reader refuses the file.
 DescriptorFile ReadDescriptor(const std::wstring& path);
 // Every member, extracted by genpak, by its name below the descriptor's folder.
 Bytes ExtractMember(const std::wstring& descriptor, const std::wstring& memberPath);

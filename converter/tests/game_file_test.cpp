@@ -7,6 +7,7 @@
 #include "game_folder.h"
 #include "music_list.h"
 #include "temp_folder.h"
+#include "test_archives.h"
 
 namespace tavrin::testing {
 namespace {
@@ -37,26 +38,19 @@ protected:
     CurrentFolder inside;
 };
 
-TEST_F(GameFiles_, ALooseFileWinsOverItsArchive) {
+TEST_F(GameFiles_, LooseFilesWinAndTheFirstPathComponentNamesTheArchive) {
     game.Archive(L"zal_script.pak", {{L"zal_script/music.txt", Text("from the archive")}});
     EXPECT_EQ(Fetch(u"zal_script/music.txt", false), Text("from the archive"));
     game.Loose(L"zal_script/music.txt", Text("loose"));
     EXPECT_EQ(Fetch(u"zal_script/music.txt", false), Text("loose"));
-}
-
-TEST_F(GameFiles_, AnEmptyLooseFileIsUnreadableAndTheArchiveIsNotTried) {
-    game.Archive(L"zal_script.pak", {{L"zal_script/music.txt", Text("from the archive")}});
     game.Loose(L"zal_script/music.txt", {});
-    EXPECT_EQ(Fetch(u"zal_script/music.txt", true), std::nullopt);
-}
-
-TEST_F(GameFiles_, TheFirstPathComponentNamesTheArchiveAndTheMemberIsTheWholePath) {
+    EXPECT_EQ(Fetch(u"zal_script/music.txt", true), std::nullopt) << "an empty loose file; the archive is not tried";
     game.Archive(L"zal_image.pak",
                  {{L"zal_image/img_music/a.png", ImageBytes(1, 5000)}, {L"zal_image/b.png", ImageBytes(2, 300)}});
     EXPECT_EQ(Fetch(u"zal_image/img_music/a.png", false), ImageBytes(1, 5000));
     EXPECT_EQ(Fetch(u"zal_image/B.PNG", false), ImageBytes(2, 300));  // archives match names as Windows does
     EXPECT_EQ(Fetch(u"zal_image/missing.png", false), std::nullopt);
-    EXPECT_EQ(Fetch(u"zal_script/music.txt", false), std::nullopt);  // no such archive
+    EXPECT_EQ(Fetch(u"zal_song/a.xml", false), std::nullopt);  // no such archive
 }
 
 TEST_F(GameFiles_, NumberedArchivesAreSearchedFrom999DownOnlyWhenAllowed) {
@@ -77,29 +71,13 @@ TEST_F(GameFiles_, NumberedArchivesAreSearchedFrom999DownOnlyWhenAllowed) {
     EXPECT_EQ(Fetch(u"zal_image/img_music/a.png", true), Text("unnumbered"));
 }
 
-// An archive whose one member has no folder around it (the pack builder always writes one), its
-// content stored as it is.
-Bytes TopLevelArchive(const std::string& member, const std::string& content) {
-    Bytes b(content.begin(), content.end());
-    const auto dirOffset = static_cast<uint8_t>(b.size() + 8);
-    for (char c : std::string("GENPAK\x01\x02")) b.push_back(static_cast<uint8_t>(c));
-    Bytes record = {static_cast<uint8_t>(member.size()),  0, 0, 0, 0, 0, static_cast<uint8_t>(content.size()), 0, 0, 0,
-                    static_cast<uint8_t>(content.size()), 0, 0, 0};
-    record.insert(record.end(), member.begin(), member.end());
-    record.push_back(0);
-    b.insert(b.end(), record.begin(), record.end());
-    for (uint8_t x :
-         {dirOffset, uint8_t{0}, uint8_t{0}, uint8_t{0}, uint8_t{1}, uint8_t{0}, uint8_t{0}, uint8_t{0}, uint8_t{0x12}})
-        b.push_back(x);
-    return b;
-}
-
 TEST_F(GameFiles_, APathWithoutSlashIsLookedUpInZalBaseThenInArchivesNamedByNumberAlone) {
     EXPECT_EQ(Fetch(u"readme.txt", true), std::nullopt);
-    WriteBytes(root / L"005.pak", TopLevelArchive("readme.txt", "five"));
+    // Archives whose one member has no folder around it (the pack builder always writes one).
+    tvtest::WriteFile(root / L"005.pak", tvtest::ArchiveBuilder().Stored("readme.txt", "five").Build());
     EXPECT_EQ(Fetch(u"readme.txt", false), std::nullopt);
     EXPECT_EQ(Fetch(u"readme.txt", true), Text("five"));
-    WriteBytes(root / L"zal_base.pak", TopLevelArchive("readme.txt", "base"));
+    tvtest::WriteFile(root / L"zal_base.pak", tvtest::ArchiveBuilder().Stored("readme.txt", "base").Build());
     EXPECT_EQ(Fetch(u"readme.txt", false), Text("base"));
 }
 

@@ -139,15 +139,6 @@ TEST_F(MusicListReading, AMalformedElementEndsTheListAndKeepsWhatCameBefore) {
     EXPECT_EQ(ui.status, L"读取完毕!");
 }
 
-TEST_F(MusicListReading, AMissingListIsReportedAndReadsNothing) {
-    EXPECT_EQ(LoadMusicList(game, ui, table), LoadOutcome::kListMissing);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, L"没有找到文件 zal_script/music.txt!");
-    EXPECT_EQ(ui.messages[0].style, kCritical);
-    EXPECT_TRUE(ui.statuses.empty());
-    EXPECT_TRUE(table.empty());
-}
-
 TEST_F(MusicListReading, ALevelThatIsNoByteStopsWithAMessageNamingTheElement) {
     game.Put(u"s.xml", SongFile("f/x.ogg"));
     struct Case {
@@ -171,16 +162,6 @@ TEST_F(MusicListReading, ALevelThatIsNoByteStopsWithAMessageNamingTheElement) {
         EXPECT_NE(text.find(c.mentions), std::wstring::npos);
         EXPECT_EQ(game.fetches.size(), 2u);  // the list and the first song's file; nothing after
     }
-}
-
-TEST_F(MusicListReading, LevelsRoundToTheNearestByteWithHalvesToEven) {
-    game.Put(u"s.xml", SongFile("f/x.ogg"));
-    ASSERT_EQ(Load(Song("100", "s.xml", "0") + Song("101", "s.xml", "255") + Song("102", "s.xml", "7.5") +
-                   Song("103", "s.xml", "8.5") + Song("104", "s.xml", "-0.4") + Song("105", "s.xml", " 12 ")),
-              LoadOutcome::kLoaded);
-    std::vector<int> levels;
-    for (const MusicEntry& e : table) levels.push_back(e.Level);
-    EXPECT_EQ(levels, (std::vector<int>{0, 255, 8, 8, 0, 12}));
 }
 
 TEST_F(MusicListReading, AnIndexBeyond32BitsStopsWithAMessage) {
@@ -207,38 +188,26 @@ TEST_F(MusicListReading, TheTableHolds65536SongsAndAListWithMoreStops) {
     EXPECT_NE(ui.messages[0].text.find(L"65536"), std::wstring::npos);
 }
 
-TEST(ListValues, IndexReadsTheLeadingNumber) {
-    EXPECT_EQ(ReadIndex(u"^ERROR"), 0);
-    EXPECT_EQ(ReadIndex(u""), 0);
-    EXPECT_EQ(ReadIndex(u".5"), 0);  // a half goes to the even 0
-    EXPECT_EQ(ReadIndex(u"1.5"), 2);
-    EXPECT_EQ(ReadIndex(u"2.5"), 2);
-    EXPECT_EQ(ReadIndex(u"2.5000001"), 3);
-    EXPECT_EQ(ReadIndex(u"-2.5"), -2);
-    EXPECT_EQ(ReadIndex(u"1.5e2"), 150);
-    EXPECT_EQ(ReadIndex(u"7e"), 7);
-    EXPECT_EQ(ReadIndex(u"1e-999"), 0);
-    EXPECT_EQ(ReadIndex(u"2147483647"), 2147483647);
-    EXPECT_EQ(ReadIndex(u"2147483646.5"), 2147483646);
-    EXPECT_EQ(ReadIndex(u"-2147483648"), -2147483647 - 1);
-    EXPECT_EQ(ReadIndex(u"2147483647.5"), std::nullopt);
-    EXPECT_EQ(ReadIndex(u"2147483648"), std::nullopt);
-    EXPECT_EQ(ReadIndex(u"-2147483649"), std::nullopt);
-    EXPECT_EQ(ReadIndex(u"1e999"), std::nullopt);
-    EXPECT_EQ(ReadIndex(u"99999999999999999999999"), std::nullopt);
-}
-
-TEST(ListValues, LevelIsAWholeNumberValue) {
-    EXPECT_EQ(ReadLevel(u"0"), 0);
-    EXPECT_EQ(ReadLevel(u"255"), 255);
-    EXPECT_EQ(ReadLevel(u"255.4"), 255);
-    EXPECT_EQ(ReadLevel(u"254.5"), 254);
-    EXPECT_EQ(ReadLevel(u"1e2"), 100);
-    EXPECT_EQ(ReadLevel(u"255.5"), std::nullopt);
-    EXPECT_EQ(ReadLevel(u"-0.6"), std::nullopt);
-    EXPECT_EQ(ReadLevel(u"^ERROR"), std::nullopt);
-    EXPECT_EQ(ReadLevel(u"5 "), std::nullopt);  // the reader trims; anything left over is not a number
-    EXPECT_EQ(ReadLevel(u"."), std::nullopt);
+TEST(ListValues, IndexAndLevelReadTheLeadingNumberRoundedHalfToEven) {
+    // clang-format off
+    const std::pair<std::u16string_view, std::optional<int32_t>> indexes[] = {
+        {u"^ERROR", 0}, {u"", 0}, {u".5", 0}, {u"1.5", 2}, {u"2.5", 2}, {u"2.5000001", 3}, {u"-2.5", -2},
+        {u"1.5e2", 150}, {u"7e", 7}, {u"1e-999", 0}, {u"2147483647", 2147483647}, {u"2147483646.5", 2147483646},
+        {u"-2147483648", -2147483647 - 1}, {u"2147483647.5", std::nullopt}, {u"2147483648", std::nullopt},
+        {u"-2147483649", std::nullopt}, {u"1e999", std::nullopt}, {u"99999999999999999999999", std::nullopt},
+    };
+    // clang-format on
+    for (const auto& [text, index] : indexes)
+        EXPECT_EQ(ReadIndex(text), index) << ::testing::PrintToString(std::u16string(text));
+    // The reader trims; anything left over is not a number.
+    // clang-format off
+    const std::pair<std::u16string_view, std::optional<int>> levels[] = {
+        {u"0", 0}, {u"255", 255}, {u"255.4", 255}, {u"254.5", 254}, {u"1e2", 100}, {u"255.5", std::nullopt},
+        {u"-0.6", std::nullopt}, {u"^ERROR", std::nullopt}, {u"5 ", std::nullopt}, {u".", std::nullopt},
+    };
+    // clang-format on
+    for (const auto& [text, level] : levels)
+        EXPECT_EQ(ReadLevel(text), level) << ::testing::PrintToString(std::u16string(text));
 }
 
 TEST(ListValues, SongFolderIsTheBgmNameBeforeItsFirstSlash) {
@@ -246,47 +215,25 @@ TEST(ListValues, SongFolderIsTheBgmNameBeforeItsFirstSlash) {
         std::u16string_view bgm;
         std::optional<std::u16string> folder;
     };
+    // clang-format off
     const Case cases[] = {
-        {u"a/a.ogg", u"a"},
-        {u"歌曲/x/y.ogg", u"歌曲"},
-        {u"a.b/x.ogg", u"a.b"},
+        {u"a/a.ogg", u"a"}, {u"歌曲/x/y.ogg", u"歌曲"}, {u"a.b/x.ogg", u"a.b"},
         // With ".tvn" after them these are ordinary names inside zal_music: "zal_music\..tvn",
         // "zal_music\...tvn", "zal_music\a..tvn", "zal_music\a .tvn".
-        {u"./x", u"."},
-        {u"../x", u".."},
-        {u"a./x", u"a."},
-        {u"a /x", u"a "},
+        {u"./x", u"."}, {u"../x", u".."}, {u"a./x", u"a."}, {u"a /x", u"a "},
         // The file system refuses these; creating the descriptor fails and says so.
-        {u"a*/x", u"a*"},
-        {u"a?/x", u"a?"},
-        {u"a|b/x", u"a|b"},
-        {u"a<b>/x", u"a<b>"},
-        {u"a\"b/x", u"a\"b"},
+        {u"a*/x", u"a*"}, {u"a?/x", u"a?"}, {u"a|b/x", u"a|b"}, {u"a<b>/x", u"a<b>"}, {u"a\"b/x", u"a\"b"},
         {u"a\tb/x", u"a\tb"},
         // Not device names: a longer stem, a digit 0, a space before the name.
-        {u"com10/x.ogg", u"com10"},
-        {u"COM0/x", u"COM0"},
-        {u"connect/x", u"connect"},
-        {u" con/x", u" con"},
+        {u"com10/x.ogg", u"com10"}, {u"COM0/x", u"COM0"}, {u"connect/x", u"connect"}, {u" con/x", u" con"},
         // No folder, or one that would leave zal_music or open a device.
-        {u"a.ogg", std::nullopt},
-        {u"^ERROR", std::nullopt},
-        {u"/x.ogg", std::nullopt},  // no folder marks a failed song
-        {u"a\\b/x", std::nullopt},
-        {u"..\\..\\x/y", std::nullopt},
-        {u"c:d/x", std::nullopt},
-        {u"a:stream/x", std::nullopt},
-        {u"NUL/x", std::nullopt},
-        {u"con/x", std::nullopt},
-        {u"aux.txt/x", std::nullopt},
-        {u"prn./x", std::nullopt},
-        {u"Con /x", std::nullopt},
-        {u"nul .a.b/x", std::nullopt},
-        {u"LPT1/x", std::nullopt},
-        {u"Com3/x", std::nullopt},
-        {u"lpt9.x/x", std::nullopt},
-        {u"COM\u00B9/x", std::nullopt},
+        {u"a.ogg", std::nullopt}, {u"^ERROR", std::nullopt}, {u"/x.ogg", std::nullopt},
+        {u"a\\b/x", std::nullopt}, {u"..\\..\\x/y", std::nullopt}, {u"c:d/x", std::nullopt},
+        {u"a:stream/x", std::nullopt}, {u"NUL/x", std::nullopt}, {u"con/x", std::nullopt}, {u"aux.txt/x", std::nullopt},
+        {u"prn./x", std::nullopt}, {u"Con /x", std::nullopt}, {u"nul .a.b/x", std::nullopt}, {u"LPT1/x", std::nullopt},
+        {u"Com3/x", std::nullopt}, {u"lpt9.x/x", std::nullopt}, {u"COM\u00B9/x", std::nullopt},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::u16string(c.bgm)));
         EXPECT_EQ(SongFolder(c.bgm), c.folder);
@@ -294,11 +241,20 @@ TEST(ListValues, SongFolderIsTheBgmNameBeforeItsFirstSlash) {
 }
 
 TEST(ListValues, UiTextKeepsEveryCharacter) {
-    std::wstring wide = UiText(u"a歌\U0001F3B5");
-    if constexpr (sizeof(wchar_t) == 2)
-        EXPECT_EQ(wide, std::wstring(L"a歌\U0001F3B5"));
-    else
-        EXPECT_EQ(wide, (std::wstring{L'a', L'歌', static_cast<wchar_t>(0x1F3B5)}));
+    // The first and last pairs, and halves alone.
+    const std::wstring wide = UiText(u"a歌\U00010000\U0010FFFF\xDBFFz\xDC00");
+    if constexpr (sizeof(wchar_t) == 2) {
+        EXPECT_EQ(wide, std::wstring(L"a歌\U00010000\U0010FFFF\xDBFFz\xDC00"));
+    } else {
+        const std::wstring expected = {L'a',
+                                       L'歌',
+                                       static_cast<wchar_t>(0x10000),
+                                       static_cast<wchar_t>(0x10FFFF),
+                                       static_cast<wchar_t>(0xFFFD),
+                                       L'z',
+                                       static_cast<wchar_t>(0xFFFD)};
+        EXPECT_EQ(wide, expected);
+    }
 }
 
 }  // namespace

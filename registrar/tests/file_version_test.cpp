@@ -1,12 +1,10 @@
-// ReadFileVersion on real program files: the packer, stand-ins with chosen versions, and files
-// without version information, whose message the test answers.
+// ReadFileVersion on real program files: the packer and stand-ins with chosen versions. Files
+// without version information are the end-to-end test's (tests/e2e/shellbind_test.cpp).
 #include "file_version.h"
 
 #include <gtest/gtest.h>
 
 #include "message_box_catcher.h"
-#include "tavrin/message_box.h"
-#include "temp_folder.h"
 #include "window_driver.h"
 
 namespace tavrin {
@@ -29,27 +27,9 @@ TEST(ReadFileVersion, ThePackersNumbersWhateverItsTextsSay) {
     EXPECT_EQ(fake.FileMajor, 9);
     EXPECT_EQ(fake.FileRevision, 36);
     EXPECT_EQ(W(fake.ProductVersionText), L"1.3.0.64") << "the product version is its own";
-    EXPECT_TRUE(boxes.Seen().empty());
-}
-
-TEST(ReadFileVersion, ABareNameIsLookedUpBesideTheRunningProgram) {
-    MessageBoxCatcher boxes;
+    // A bare name is looked up beside the running program.
     EXPECT_EQ(W(ReadFileVersion(L"tv_fake_packer_37.exe").FileVersionText), L"9.8.7.37");
     EXPECT_TRUE(boxes.Seen().empty());
-}
-
-TEST(ReadFileVersion, WithoutVersionInformationTheMessageComesOnceAndTheRecordIsEmpty) {
-    SetMessageTitle(L"版本读取测试");
-    testing::TempFolder folder;
-    for (const std::wstring& file : {ProgramFolder() + L"tv_fake_packer_plain.exe", folder / L"missing.exe"}) {
-        MessageBoxCatcher boxes;
-        EXPECT_EQ(ReadFileVersion(file), FileVersionRecord{});
-        std::vector<testing::MessageBoxInfo> seen = boxes.Seen();
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].text, L"此文件没有版本信息!");
-        EXPECT_EQ(seen[0].caption, L"版本读取测试");
-        EXPECT_EQ(seen[0].buttons, std::vector<int>{IDOK});
-    }
 }
 
 }  // namespace

@@ -6,33 +6,38 @@
 namespace tavrin {
 namespace {
 
-TEST(SplitRegPath, TrailingBackslashAddressesTheDefaultValueOrTheKey) {
-    RegPath p = SplitRegPath(u"HKCR\\.pak\\");
-    EXPECT_EQ(p.root, RegRoot::kClassesRoot);
-    EXPECT_EQ(p.subKey, u".pak");
-    EXPECT_EQ(p.valueName, u"");
-
-    p = SplitRegPath(u"HKCR\\Directory\\shell\\tvnpak\\command\\");
-    EXPECT_EQ(p.subKey, u"Directory\\shell\\tvnpak\\command");
-    EXPECT_EQ(p.valueName, u"");
-}
-
-TEST(SplitRegPath, TextAfterTheLastBackslashIsTheValueName) {
-    RegPath p = SplitRegPath(u"HKLM\\Software\\Demo\\Level");
-    EXPECT_EQ(p.root, RegRoot::kLocalMachine);
-    EXPECT_EQ(p.subKey, u"Software\\Demo");
-    EXPECT_EQ(p.valueName, u"Level");
-
-    p = SplitRegPath(u"HKCU\\\\Level");
-    EXPECT_EQ(p.subKey, u"") << "an empty subkey is the root itself";
-    EXPECT_EQ(p.valueName, u"Level");
-
-    p = SplitRegPath(u"HKCU\\键\\值 名");
-    EXPECT_EQ(p.subKey, u"键");
-    EXPECT_EQ(p.valueName, u"值 名");
-}
-
-TEST(SplitRegPath, PathsWithoutTwoBackslashesRaiseTheRegistryError) {
+TEST(RegPath, SplitsRootSubkeyAndValueName) {
+    const struct {
+        std::u16string_view path;
+        RegRoot root;
+        std::u16string subKey, valueName;
+    } cases[] = {
+        {u"HKCR\\.pak\\", RegRoot::kClassesRoot, u".pak", u""},  // a trailing backslash: the default value
+        {u"HKCR\\Directory\\shell\\tvnpak\\command\\", RegRoot::kClassesRoot, u"Directory\\shell\\tvnpak\\command",
+         u""},
+        {u"HKLM\\Software\\Demo\\Level", RegRoot::kLocalMachine, u"Software\\Demo", u"Level"},
+        {u"HKCU\\\\Level", RegRoot::kCurrentUser, u"", u"Level"},  // an empty subkey is the root itself
+        {u"HKCU\\键\\值 名", RegRoot::kCurrentUser, u"键", u"值 名"},
+        {u"HKEY_CLASSES_ROOT\\a\\", RegRoot::kClassesRoot, u"a", u""},
+        {u"HKEY_CURRENT_USER\\a\\", RegRoot::kCurrentUser, u"a", u""},
+        {u"HKEY_LOCAL_MACHINE\\a\\", RegRoot::kLocalMachine, u"a", u""},
+        {u"HKU\\a\\", RegRoot::kUsers, u"a", u""},
+        {u"HKEY_USERS\\a\\", RegRoot::kUsers, u"a", u""},
+        {u"HKEY_CURRENT_CONFIG\\a\\", RegRoot::kCurrentConfig, u"a", u""},
+        // Other cases and unlisted short forms select no root; the operation that follows fails.
+        {u"hkcr\\.pak\\", RegRoot::kNone, u".pak", u""},
+        {u"Hkcu\\a\\", RegRoot::kNone, u"a", u""},
+        {u"HKCC\\a\\", RegRoot::kNone, u"a", u""},
+        {u"HKEY_DYN_DATA\\a\\", RegRoot::kNone, u"a", u""},
+        {u"HKCR \\a\\", RegRoot::kNone, u"a", u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.path.begin(), c.path.end()));
+        const RegPath p = SplitRegPath(c.path);
+        EXPECT_EQ(p.root, c.root);
+        EXPECT_EQ(p.subKey, c.subKey);
+        EXPECT_EQ(p.valueName, c.valueName);
+    }
     for (std::u16string_view bad : {u"", u"HKCR", u"HKCR\\.pak", u"HKCR\\", u"\\", u"HKCU\\Software"}) {
         try {
             SplitRegPath(bad);
@@ -41,26 +46,6 @@ TEST(SplitRegPath, PathsWithoutTwoBackslashesRaiseTheRegistryError) {
             EXPECT_EQ(static_cast<uint32_t>(e.Number()), 0x80070002u);
         }
     }
-}
-
-TEST(RegRootByName, LongAndShortFormsNameTheFiveRoots) {
-    EXPECT_EQ(RegRootByName(u"HKCR"), RegRoot::kClassesRoot);
-    EXPECT_EQ(RegRootByName(u"HKEY_CLASSES_ROOT"), RegRoot::kClassesRoot);
-    EXPECT_EQ(RegRootByName(u"HKCU"), RegRoot::kCurrentUser);
-    EXPECT_EQ(RegRootByName(u"HKEY_CURRENT_USER"), RegRoot::kCurrentUser);
-    EXPECT_EQ(RegRootByName(u"HKLM"), RegRoot::kLocalMachine);
-    EXPECT_EQ(RegRootByName(u"HKEY_LOCAL_MACHINE"), RegRoot::kLocalMachine);
-    EXPECT_EQ(RegRootByName(u"HKU"), RegRoot::kUsers);
-    EXPECT_EQ(RegRootByName(u"HKEY_USERS"), RegRoot::kUsers);
-    EXPECT_EQ(RegRootByName(u"HKEY_CURRENT_CONFIG"), RegRoot::kCurrentConfig);
-}
-
-TEST(RegRootByName, OtherCasesAndUnlistedShortFormsSelectNoRoot) {
-    for (std::u16string_view name : {u"hkcr", u"Hkcu", u"hkey_classes_root", u"HKCC", u"HKEY_DYN_DATA", u"HKCR ",
-                                     u" HKCR", u"HKEY_CURRENT_USER_LOCAL_SETTINGS", u""})
-        EXPECT_EQ(RegRootByName(name), RegRoot::kNone) << std::string(name.begin(), name.end());
-    // The split itself still succeeds; the operation that follows fails.
-    EXPECT_EQ(SplitRegPath(u"hkcr\\.pak\\").root, RegRoot::kNone);
 }
 
 }  // namespace

@@ -75,77 +75,41 @@ protected:
     std::wstring classesScratch_;
 };
 
-TEST_F(Registry, TrailingBackslashWritesTheKeysDefaultValue) {
-    EXPECT_TRUE(RegWrite(Path(L".pak\\"), L"PAKFile", REG_SZ));
-    std::optional<Stored> v = ReadValue(HKEY_CURRENT_USER, Key(L".pak"), L"");
-    ASSERT_TRUE(v);
-    EXPECT_EQ(v->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(v->bytes, SzBytes(L"PAKFile"));
-}
-
-TEST_F(Registry, MissingKeysAlongThePathAreCreated) {
+TEST_F(Registry, WritesTextsAsDefaultOrNamedValuesCreatingTheKeysOnTheWay) {
+    // A trailing backslash writes the key's default value; missing keys along the path are
+    // created, without values of their own.
     const std::wstring command = L"\"C:\\Program Files\\工具\\tunebale.exe\" -cpr \"%1\"";
     EXPECT_TRUE(RegWrite(Path(L"Directory\\shell\\tvnpak\\command\\"), command, REG_SZ));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key(L"Directory\\shell\\tvnpak")));
     std::optional<Stored> v = ReadValue(HKEY_CURRENT_USER, Key(L"Directory\\shell\\tvnpak\\command"), L"");
     ASSERT_TRUE(v);
+    EXPECT_EQ(v->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(v->bytes, SzBytes(command));
-    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, Key(L"Directory\\shell\\tvnpak"), L""))
-        << "keys made on the way get no value";
-}
-
-TEST_F(Registry, TextAfterTheLastBackslashNamesAValue) {
+    EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, Key(L"Directory\\shell\\tvnpak"), L""));
+    // Text after the last backslash names a value.
     EXPECT_TRUE(RegWrite(Path(L"Demo\\Level"), L"3", REG_SZ));
-    std::optional<Stored> v = ReadValue(HKEY_CURRENT_USER, Key(L"Demo"), L"Level");
-    ASSERT_TRUE(v);
-    EXPECT_EQ(v->bytes, SzBytes(L"3"));
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, Key(L"Demo"), L"Level")->bytes, SzBytes(L"3"));
     EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, Key(L"Demo"), L""));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key(L"Demo\\Level")));
-}
-
-TEST_F(Registry, AnEmptyTextIsStoredAsOneNul) {
-    EXPECT_TRUE(RegWrite(Path(L"Empty\\"), L"", REG_SZ));
-    std::optional<Stored> v = ReadValue(HKEY_CURRENT_USER, Key(L"Empty"), L"");
-    ASSERT_TRUE(v);
-    EXPECT_EQ(v->type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(v->bytes, (std::vector<uint8_t>{0, 0}));
-}
-
-TEST_F(Registry, ChineseTextsAndAccessKeysAreStoredUnchanged) {
-    for (const std::wstring text : {L"打包为T&avrin歌曲包", L"仅打包为TVN文件(&3)", L"PAK 文件"}) {
+    // Empty, Chinese and access-key texts unchanged; writing again overwrites.
+    for (const std::wstring text : {L"", L"first, the longer one", L"打包为T&avrin歌曲包", L"仅打包为TVN文件(&3)"}) {
         EXPECT_TRUE(RegWrite(Path(L"Verb\\"), text, REG_SZ));
-        std::optional<Stored> v = ReadValue(HKEY_CURRENT_USER, Key(L"Verb"), L"");
-        ASSERT_TRUE(v);
-        EXPECT_EQ(v->bytes, SzBytes(text));
-        EXPECT_EQ(v->bytes.size(), 2 * (text.size() + 1));
+        EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, Key(L"Verb"), L"")->bytes, SzBytes(text));
     }
-}
-
-TEST_F(Registry, WritingAgainOverwrites) {
-    RegWrite(Path(L"Again\\"), L"first, the longer one", REG_SZ);
-    RegWrite(Path(L"Again\\"), L"second", REG_SZ);
-    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, Key(L"Again"), L"")->bytes, SzBytes(L"second"));
-}
-
-TEST_F(Registry, LongRootNamesAndTheClassesRoot) {
+    // Long root names and the classes root.
     EXPECT_TRUE(RegWrite(L"HKEY_CURRENT_USER\\" + scratch_ + L"\\Long\\", L"long", REG_SZ));
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, Key(L"Long"), L"")->bytes, SzBytes(L"long"));
-
     EXPECT_TRUE(RegWrite(L"HKCR\\" + classesScratch_ + L"\\", L"TVNFile", REG_SZ));
     EXPECT_TRUE(RegWrite(L"HKEY_CLASSES_ROOT\\" + classesScratch_ + L"\\shell\\", L"verbs", REG_SZ));
     EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, classesScratch_, L"")->bytes, SzBytes(L"TVNFile"));
     EXPECT_EQ(ReadValue(HKEY_CLASSES_ROOT, classesScratch_ + L"\\shell", L"")->bytes, SzBytes(L"verbs"));
 }
 
-TEST_F(Registry, PathsWithoutASecondBackslashRaiseTheError) {
+TEST_F(Registry, BadPathsRootsAndTypesRaiseTheErrorAndWriteNothing) {
     EXPECT_TRUE(RaisesRegistryError([&] { RegWrite(L"HKCU\\TavrinTestSingle", L"x", REG_SZ); }));
     EXPECT_TRUE(RaisesRegistryError([&] { RegWrite(L"HKCU", L"x", REG_SZ); }));
     EXPECT_TRUE(RaisesRegistryError([&] { RegDelete(L"HKCU\\TavrinTestSingle"); }));
     EXPECT_TRUE(RaisesRegistryError([&] { RegDelete(L""); }));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"TavrinTestSingle"));
-}
-
-TEST_F(Registry, UnknownOrLowerCaseRootNamesRaiseTheErrorAndWriteNothing) {
     for (const std::wstring root : {L"hkcu", L"Hkcu", L"HKCC", L"HKEY_current_user", L"HKCU "}) {
         EXPECT_TRUE(RaisesRegistryError([&] { RegWrite(root + L"\\" + scratch_ + L"\\Bad\\", L"x", REG_SZ); }))
             << std::string(root.begin(), root.end());
@@ -154,9 +118,6 @@ TEST_F(Registry, UnknownOrLowerCaseRootNamesRaiseTheErrorAndWriteNothing) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key(L"Bad")));
     EXPECT_TRUE(RaisesRegistryError([&] { RegWriteValue(nullptr, L"Software", L"", L"x", REG_SZ); }));
     EXPECT_TRUE(RaisesRegistryError([&] { RegDeleteEntry(nullptr, L"Software", L""); }));
-}
-
-TEST_F(Registry, TypesOtherThanTextAreRefusedWithoutWriting) {
     EXPECT_TRUE(RaisesRegistryError([&] { RegWrite(Path(L"Typed\\Count"), L"5", REG_DWORD); }));
     EXPECT_TRUE(RaisesRegistryError([&] { RegWrite(Path(L"Typed\\Blob"), L"5", REG_BINARY); }));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key(L"Typed")));
@@ -164,28 +125,17 @@ TEST_F(Registry, TypesOtherThanTextAreRefusedWithoutWriting) {
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, Key(L"Typed"), L"Expand")->type, static_cast<DWORD>(REG_EXPAND_SZ));
 }
 
-TEST_F(Registry, DeletingAKeyWithoutSubkeys) {
+TEST_F(Registry, DeletesKeysWithoutSubkeysAndNamedValues) {
     RegWrite(Path(L"Verb\\command\\"), L"cmd", REG_SZ);
+    EXPECT_TRUE(RaisesRegistryError([&] { RegDelete(Path(L"Verb\\")); })) << "a key with subkeys stays";
+    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, Key(L"Verb\\command"), L"")->bytes, SzBytes(L"cmd"));
     EXPECT_TRUE(RegDelete(Path(L"Verb\\command\\")));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key(L"Verb\\command")));
     EXPECT_TRUE(RegDelete(Path(L"Verb\\")));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key(L"Verb")));
-}
-
-TEST_F(Registry, AKeyWithSubkeysIsNotDeletedAndRaisesTheError) {
-    RegWrite(Path(L"Verb\\command\\"), L"cmd", REG_SZ);
-    EXPECT_TRUE(RaisesRegistryError([&] { RegDelete(Path(L"Verb\\")); }));
-    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key(L"Verb\\command")));
-    EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, Key(L"Verb\\command"), L"")->bytes, SzBytes(L"cmd"));
-}
-
-TEST_F(Registry, DeletingAMissingKeyRaisesTheError) {
     EXPECT_TRUE(RaisesRegistryError([&] { RegDelete(Path(L"Nothing\\Here\\")); }));
     EXPECT_TRUE(RaisesRegistryError([&] { RegDelete(L"HKCU\\\\"); })) << "never the root itself";
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software"));
-}
-
-TEST_F(Registry, DeletingANamedValueKeepsTheKey) {
     RegWrite(Path(L"Demo\\Level"), L"3", REG_SZ);
     RegWrite(Path(L"Demo\\"), L"default", REG_SZ);
     EXPECT_TRUE(RegDelete(Path(L"Demo\\Level")));

@@ -117,48 +117,35 @@ private:
     std::wstring path_;
 };
 
-// The messages come one after the other while no window is shown, then the program ends.
-void ExpectRefusal(const RegistrarFolder& folder, std::vector<const wchar_t*> messages) {
-    std::unique_ptr<RunningProgram> program = folder.Start();
-    for (const wchar_t* text : messages) {
-        ASSERT_TRUE(WaitForMessageBox(program->ProcessId(), kTimeoutMs)) << Narrow(text);
-        EXPECT_EQ(WaitForTopWindow(program->ProcessId(), kEnvClass, 0), nullptr) << "the window stays hidden";
-        ExpectMessage(program->ProcessId(), text);
-    }
-    EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0)) << "the program ends";
-}
-
-TEST(ShellbindStart, WithoutAPackerBesideItTheProgramEndsAfterOneMessage) {
-    RegistrarFolder folder;
-    ExpectRefusal(folder, {kNoPacker});
-}
-
-TEST(ShellbindStart, AHiddenPackerOrAFolderOfThatNameDoesNotCount) {
-    {
+TEST(ShellbindStart, RefusesAMissingHiddenOrTooOldPackerAndAcceptsRevision37) {
+    const struct {
+        const wchar_t* packer;  // copied in as tunebale.exe; nullptr: a folder of that name
+        DWORD attributes;
+        std::vector<const wchar_t*> messages;
+    } cases[] = {
+        {L"", 0, {kNoPacker}},
+        {L"tunebale.exe", FILE_ATTRIBUTE_HIDDEN, {kNoPacker}},
+        {nullptr, 0, {kNoPacker}},
+        {L"tv_fake_packer_36.exe", 0, {kTooOld}},
+        {L"tv_fake_packer_plain.exe", 0, {kNoVersion, kTooOld}},  // both messages in a row
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.packer ? c.packer : L"a folder"));
         RegistrarFolder folder;
-        folder.Copy(L"tunebale.exe", L"tunebale.exe");
-        SetFileAttributesW(folder.Packer().c_str(), FILE_ATTRIBUTE_HIDDEN);
-        ExpectRefusal(folder, {kNoPacker});
+        if (c.packer == nullptr) CreateDirectoryW(folder.Packer().c_str(), nullptr);
+        if (c.packer != nullptr && *c.packer != 0) folder.Copy(c.packer, L"tunebale.exe");
+        if (c.attributes != 0) SetFileAttributesW(folder.Packer().c_str(), c.attributes);
+        // The messages come one after the other while no window is shown, then the program ends.
+        std::unique_ptr<RunningProgram> program = folder.Start();
+        for (const wchar_t* text : c.messages) {
+            ASSERT_TRUE(WaitForMessageBox(program->ProcessId(), kTimeoutMs)) << Narrow(text);
+            EXPECT_EQ(WaitForTopWindow(program->ProcessId(), kEnvClass, 0), nullptr) << "the window stays hidden";
+            ExpectMessage(program->ProcessId(), text);
+        }
+        EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0)) << "the program ends";
         SetFileAttributesW(folder.Packer().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    RegistrarFolder folder;
-    CreateDirectoryW(folder.Packer().c_str(), nullptr);
-    ExpectRefusal(folder, {kNoPacker});
-}
-
-TEST(ShellbindStart, APackerOfRevision36IsRefused) {
-    RegistrarFolder folder;
-    folder.Copy(L"tv_fake_packer_36.exe", L"tunebale.exe");
-    ExpectRefusal(folder, {kTooOld});
-}
-
-TEST(ShellbindStart, APackerWithoutVersionInformationGivesBothMessagesInARow) {
-    RegistrarFolder folder;
-    folder.Copy(L"tv_fake_packer_plain.exe", L"tunebale.exe");
-    ExpectRefusal(folder, {kNoVersion, kTooOld});
-}
-
-TEST(ShellbindStart, APackerOfRevision37PassesWhateverItsOtherComponents) {
+    // Revision 37 passes whatever the other components.
     RegistrarFolder folder;
     folder.Copy(L"tv_fake_packer_37.exe", L"tunebale.exe");
     std::unique_ptr<RunningProgram> program = folder.Start();
@@ -206,24 +193,17 @@ TEST_F(ShellbindWindow, ShowsTheDetectedVersionAndTwoButtonsLaidOutFromTwips) {
     ExpectForm(window_, 5424, 1704, expected);
 }
 
-// The verbs live in the prefix's one HKEY_CLASSES_ROOT: tests that touch them run one at a time,
-// also across the test processes ctest starts side by side, and each starts from a clean state.
+// The verbs live in the prefix's one HKEY_CLASSES_ROOT: one test touches them, starting and
+// ending with a clean state.
 class ShellbindRegistry : public ShellbindWindow {
 protected:
     void SetUp() override {
-        lock_ = CreateMutexW(nullptr, FALSE, L"TavrinShellbindRegistryTests");
-        ASSERT_NE(lock_, nullptr);
-        DWORD waited = WaitForSingleObject(lock_, 5 * 60 * 1000);
-        ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
-        owned_ = true;
         Clean();
         ShellbindWindow::SetUp();
     }
     void TearDown() override {
         ShellbindWindow::TearDown();
         Clean();
-        if (owned_) ReleaseMutex(lock_);
-        if (lock_) CloseHandle(lock_);
     }
     static void Clean() {
         for (const wchar_t* key : {L"Directory\\shell\\tvnpak", L"Directory\\shell\\tvnpakr", L"Folder\\shell\\tvnpak",
@@ -233,9 +213,6 @@ protected:
         }
     }
     std::wstring PackerPath() const { return ProgramFolder() + L"tunebale.exe"; }
-
-    HANDLE lock_ = nullptr;
-    bool owned_ = false;
 };
 
 void ExpectRegistered(const std::wstring& packerPath) {
@@ -252,27 +229,6 @@ void ExpectRegistered(const std::wstring& packerPath) {
         EXPECT_EQ(ParseCommand(*command), (std::vector<std::wstring>{packerPath, switches, L"%1"}));
     }
     EXPECT_FALSE(ClassesKeyExists(L"Folder\\shell\\tvnpak")) << "registration writes no Folder verbs";
-}
-
-TEST_F(ShellbindRegistry, RegisteringWritesTheEightValuesAgainAndAgain) {
-    Register();
-    ExpectRegistered(PackerPath());
-    Register();
-    ExpectRegistered(PackerPath());
-    for (const ControlInfo& c : Controls(window_)) EXPECT_TRUE(c.enabled);
-}
-
-TEST_F(ShellbindRegistry, AFailedWriteStopsThereWithItsMessageAndTheWindowStaysUsable) {
-    // Nothing non-volatile can be created below a volatile key: the last step fails.
-    CreateClassesKey(L"Directory\\shell\\tvnpakr", REG_OPTION_VOLATILE);
-    Register(kWriteFailed);
-    EXPECT_EQ(ClassesDefault(L"Directory\\shell\\tvnpak\\command"), Quoted(PackerPath()) + L" -cpr \"%1\"");
-    EXPECT_EQ(ClassesDefault(L"Directory\\shell\\tvnpakr"), L"仅打包为TVN文件(&3)");
-    EXPECT_FALSE(ClassesKeyExists(L"Directory\\shell\\tvnpakr\\command"));
-
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Directory\\shell\\tvnpakr");
-    Register();
-    ExpectRegistered(PackerPath());
 }
 
 // A song folder with a space and a Chinese name: audio for the archive, the rest for the
@@ -326,8 +282,24 @@ uint64_t FileSize(const std::wstring& path) {
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-TEST_F(ShellbindRegistry, TheRegisteredCommandsPackARightClickedFolder) {
-    Register();
+TEST_F(ShellbindRegistry, RegisterPackARightClickedFolderAndRemove) {
+    // Removing with nothing registered still reports success.
+    Remove();
+    // Nothing non-volatile can be created below a volatile key: the last step fails, the steps
+    // before it stay, and the window stays usable.
+    CreateClassesKey(L"Directory\\shell");  // its parent stays non-volatile
+    CreateClassesKey(L"Directory\\shell\\tvnpakr", REG_OPTION_VOLATILE);
+    Register(kWriteFailed);
+    EXPECT_EQ(ClassesDefault(L"Directory\\shell\\tvnpak\\command"), Quoted(PackerPath()) + L" -cpr \"%1\"");
+    EXPECT_EQ(ClassesDefault(L"Directory\\shell\\tvnpakr"), L"仅打包为TVN文件(&3)");
+    EXPECT_FALSE(ClassesKeyExists(L"Directory\\shell\\tvnpakr\\command"));
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Directory\\shell\\tvnpakr");
+    for (int again = 0; again < 2; ++again) {
+        Register();
+        ExpectRegistered(PackerPath());
+    }
+    for (const ControlInfo& c : Controls(window_)) EXPECT_TRUE(c.enabled);
+
     SongFolder song;
     EXPECT_EQ(RunVerb(L"tvnpak", song.Path()), 0u);
     ASSERT_TRUE(Exists(song.Path() + L".pak"));
@@ -336,42 +308,26 @@ TEST_F(ShellbindRegistry, TheRegisteredCommandsPackARightClickedFolder) {
     EXPECT_EQ(GenpakVerify(song.Path() + L".tvn"), 0u);
     EXPECT_GT(FileSize(song.Path() + L".pak"), SongFolder::kAudioBytes) << "the archive holds the audio";
     EXPECT_LT(FileSize(song.Path() + L".tvn"), SongFolder::kAudioBytes) << "the descriptor does not";
-
     SongFolder other;
     EXPECT_EQ(RunVerb(L"tvnpakr", other.Path()), 0u);
     EXPECT_TRUE(Exists(other.Path() + L".tvn"));
     EXPECT_FALSE(Exists(other.Path() + L".pak")) << "the descriptor-only command builds no archive";
     EXPECT_EQ(GenpakVerify(other.Path() + L".tvn"), 0u);
-}
 
-TEST_F(ShellbindRegistry, RemovalDeletesTheVerbsAlsoUnderFolderAndKeepsTheFileTypes) {
-    Register();
+    // Removal deletes the verbs under Directory and Folder and keeps the file types; a verb with
+    // another subkey stays but loses its command, and the removals after it go on.
     CreateClassesKey(L"Folder\\shell\\tvnpak\\command");
     CreateClassesKey(L"Folder\\shell\\tvnpakr\\command");
-    Remove();
-    for (const wchar_t* key : {L"Directory\\shell\\tvnpak", L"Directory\\shell\\tvnpakr", L"Folder\\shell\\tvnpak",
-                               L"Folder\\shell\\tvnpakr"})
-        EXPECT_FALSE(ClassesKeyExists(key)) << Narrow(key);
-    EXPECT_TRUE(ClassesKeyExists(L"Directory\\shell")) << "only the verbs go";
-    EXPECT_EQ(ClassesDefault(L".pak"), L"PAKFile");
-    EXPECT_EQ(ClassesDefault(L".tvn"), L"TVNFile");
-    EXPECT_EQ(ClassesDefault(L"PAKFile"), L"PAK 文件");
-    EXPECT_EQ(ClassesDefault(L"TVNFile"), L"TVN 文件");
-}
-
-TEST_F(ShellbindRegistry, RemovalWithNothingRegisteredStillReportsSuccess) {
-    Remove();
-    Remove();
-    EXPECT_FALSE(ClassesKeyExists(L"Directory\\shell\\tvnpak"));
-}
-
-TEST_F(ShellbindRegistry, AVerbWithAnotherSubkeyStaysButLosesItsCommand) {
-    Register();
     CreateClassesKey(L"Directory\\shell\\tvnpak\\ddeexec");
     Remove();
     EXPECT_TRUE(ClassesKeyExists(L"Directory\\shell\\tvnpak\\ddeexec"));
     EXPECT_FALSE(ClassesKeyExists(L"Directory\\shell\\tvnpak\\command"));
-    EXPECT_FALSE(ClassesKeyExists(L"Directory\\shell\\tvnpakr")) << "the removals after it went on";
+    for (const wchar_t* key : {L"Directory\\shell\\tvnpakr", L"Folder\\shell\\tvnpak", L"Folder\\shell\\tvnpakr"})
+        EXPECT_FALSE(ClassesKeyExists(key)) << Narrow(key);
+    EXPECT_EQ(ClassesDefault(L".pak"), L"PAKFile");
+    EXPECT_EQ(ClassesDefault(L".tvn"), L"TVNFile");
+    EXPECT_EQ(ClassesDefault(L"PAKFile"), L"PAK 文件");
+    EXPECT_EQ(ClassesDefault(L"TVNFile"), L"TVN 文件");
 }
 
 }  // namespace

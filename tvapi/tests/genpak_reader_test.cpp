@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "genpak_reader.h"
@@ -30,69 +31,51 @@ std::string Member(const std::string& bytes, const Directory& dir, size_t i) {
     return out;
 }
 
-TEST(GenpakReader, ReadsATunebaleArchiveWithEveryMethod) {
+TEST(GenpakReader, ReadsBothWritersArchives) {
     const ArchiveBuilder b = TunebaleSample();
     const std::string bytes = b.Build();
     Directory dir;
     ASSERT_EQ(Parse(bytes, dir), Status::kOk);
     ASSERT_EQ(dir.entries.size(), 7u);
     EXPECT_EQ(dir.dirOffset, b.DirOffset());
-    EXPECT_EQ(dir.writerBytes[0], 0x01);
-    EXPECT_EQ(dir.writerBytes[1], 0x02);
+    EXPECT_EQ(dir.writerBytes[0] * 256 + dir.writerBytes[1], 0x0102);
     for (size_t i = 0; i < dir.entries.size(); ++i) {
         const auto& rec = b.Records()[i];
         const auto& e = dir.entries[i];
         EXPECT_EQ(dir.Name(e), rec.name);
-        EXPECT_EQ(e.method, rec.method);
-        EXPECT_EQ(e.dataOffset, rec.dataOffset);
-        EXPECT_EQ(e.packedSize, rec.packedSize);
-        EXPECT_EQ(e.fileSize, rec.fileSize);
+        EXPECT_EQ(std::tuple(+e.method, e.dataOffset, e.packedSize, e.fileSize),
+                  std::tuple(+rec.method, rec.dataOffset, rec.packedSize, rec.fileSize))
+            << i;
     }
     EXPECT_EQ(Member(bytes, dir, 1), tvtest::RandomBytes(100, 1));
     EXPECT_EQ(Member(bytes, dir, 2), tvtest::TextLike(4000, 2));
     EXPECT_EQ(Member(bytes, dir, 3), "");
     EXPECT_EQ(Member(bytes, dir, 6), tvtest::TextLike(2000, 3));
-}
 
-TEST(GenpakReader, ReadsAListsmithArchiveWithGrownMembersAndLongNames) {
-    const std::string bytes = ListsmithSample().Build();
-    Directory dir;
-    ASSERT_EQ(Parse(bytes, dir), Status::kOk);
+    // listsmith's: a member that grew, a 255-byte name.
+    const std::string other = ListsmithSample().Build();
+    ASSERT_EQ(Parse(other, dir), Status::kOk);
     ASSERT_EQ(dir.entries.size(), 4u);
     EXPECT_GE(dir.entries[1].packedSize, dir.entries[1].fileSize);
     EXPECT_EQ(dir.entries[2].nameLen, 255);
-    EXPECT_EQ(Member(bytes, dir, 1), tvtest::RandomBytes(700, 4));
-    EXPECT_EQ(Member(bytes, dir, 2), tvtest::TextLike(900, 5));
-    EXPECT_EQ(Member(bytes, dir, 3), std::string("\xFF\xFE<\0M\0", 6));
-}
+    EXPECT_EQ(Member(other, dir, 1), tvtest::RandomBytes(700, 4));
+    EXPECT_EQ(Member(other, dir, 2), tvtest::TextLike(900, 5));
+    EXPECT_EQ(Member(other, dir, 3), std::string("\xFF\xFE<\0M\0", 6));
 
-TEST(GenpakReader, ReadsAStreamOfLiteralsIndependentOfTheCompressor) {
+    // A stream of literals, independent of the compressor, under writer bytes nobody uses.
     const std::string content = "Literal bytes only: 0123456789 and a tail";
-    const std::string bytes = ArchiveBuilder::Tunebale().Folder("d").Literals("d/x", content).Build();
-    Directory dir;
-    ASSERT_EQ(Parse(bytes, dir), Status::kOk);
-    EXPECT_EQ(Member(bytes, dir, 1), content);
-}
+    const std::string literals = ArchiveBuilder(0xFF, 0x00).Folder("d").Literals("d/x", content).Build();
+    ASSERT_EQ(Parse(literals, dir), Status::kOk);
+    EXPECT_EQ(Member(literals, dir, 1), content);
 
-TEST(GenpakReader, ReadsTheArchivesOfEmptyAndMissingFolders) {
-    // An empty folder: marker, one folder record, trailer with DirOffset 8.
-    const std::string one = ArchiveBuilder::Tunebale().Folder("Empty").Build();
-    Directory dir;
-    ASSERT_EQ(Parse(one, dir), Status::kOk);
+    // An empty folder: marker, one folder record, trailer with DirOffset 8. A missing one: no records.
+    ASSERT_EQ(Parse(ArchiveBuilder::Tunebale().Folder("Empty").Build(), dir), Status::kOk);
     EXPECT_EQ(dir.dirOffset, 8u);
     EXPECT_EQ(dir.entries.size(), 1u);
-    // A missing folder: no records at all.
     const std::string none = ArchiveBuilder::Tunebale().Build();
     EXPECT_EQ(none.size(), 17u);
     ASSERT_EQ(Parse(none, dir), Status::kOk);
     EXPECT_TRUE(dir.entries.empty());
-}
-
-TEST(GenpakReader, IgnoresTheWriterBytes) {
-    const std::string bytes = ArchiveBuilder(0xFF, 0x00).Folder("d").Stored("d/a", "abc").Build();
-    Directory dir;
-    ASSERT_EQ(Parse(bytes, dir), Status::kOk);
-    EXPECT_EQ(Member(bytes, dir, 1), "abc");
 }
 
 TEST(GenpakReaderDamage, EveryTruncationFailsCleanly) {
@@ -211,49 +194,27 @@ TEST(GenpakReaderDamage, HugeCountsAllocateNothingBeforeTheyAreChecked) {
     EXPECT_EQ(dir.entries.capacity(), 0u);
 }
 
-TEST(MemberIndex, FindsExactNamesBeforeCaseInsensitiveOnes) {
+TEST(MemberIndex, FindsExactNamesBeforeCaseInsensitiveOnesAndTheFirstOfDuplicates) {
+    // 0x81 0x41 and 0x81 0x61 are two different characters whose trail bytes look like A and a.
     const std::string bytes = ArchiveBuilder::Tunebale()
                                   .Folder("S")
                                   .Stored("S/A.txt", "upper")
                                   .Stored("S/B.txt", "b")
                                   .Stored("S/a.txt", "lower")
                                   .Stored("S/" + kSong, "song")
-                                  .Build();
-    Directory dir;
-    ASSERT_EQ(Parse(bytes, dir), Status::kOk);
-    const tvapi::genpak::MemberIndex index(dir);
-    EXPECT_EQ(index.Find(dir, "S/a.txt"), 3);
-    EXPECT_EQ(index.Find(dir, "S/A.txt"), 1);
-    EXPECT_EQ(index.Find(dir, "s/b.TXT"), 2);
-    EXPECT_EQ(index.Find(dir, "S/" + kSong), 4);
-    EXPECT_EQ(index.Find(dir, "S/c.txt"), -1);
-    EXPECT_EQ(index.Find(dir, "S"), -1) << "a folder is not a member";
-    EXPECT_EQ(index.Find(dir, ""), -1);
-}
-
-TEST(MemberIndex, FoldsNoBytesInsideMultiByteCharacters) {
-    // 0x81 0x41 and 0x81 0x61 are two different characters whose trail bytes look like A and a.
-    const std::string bytes = ArchiveBuilder::Tunebale().Folder("S").Stored("S/\x81\x41", "x").Build();
-    Directory dir;
-    ASSERT_EQ(Parse(bytes, dir), Status::kOk);
-    const tvapi::genpak::MemberIndex index(dir);
-    EXPECT_EQ(index.Find(dir, "s/\x81\x41"), 1);
-    EXPECT_EQ(index.Find(dir, "S/\x81\x61"), -1);
-}
-
-TEST(MemberIndex, TakesTheFirstOfDuplicateRecords) {
-    const std::string bytes = ArchiveBuilder::Tunebale()
-                                  .Folder("S")
                                   .Stored("S/x", "first")
                                   .Stored("S/X", "second")
                                   .Stored("S/x", "third")
+                                  .Stored("S/\x81\x41", "x")
                                   .Build();
     Directory dir;
     ASSERT_EQ(Parse(bytes, dir), Status::kOk);
     const tvapi::genpak::MemberIndex index(dir);
-    EXPECT_EQ(index.Find(dir, "S/x"), 1);
-    EXPECT_EQ(index.Find(dir, "S/X"), 2);
-    EXPECT_EQ(index.Find(dir, "s/X"), 1);
+    const std::pair<std::string, long long> cases[] = {
+        {"S/a.txt", 3}, {"S/A.txt", 1}, {"s/b.TXT", 2}, {"S/" + kSong, 4}, {"S/c.txt", -1},   {"S", -1},
+        {"", -1},       {"S/x", 5},     {"S/X", 6},     {"s/X", 5},        {"s/\x81\x41", 8}, {"S/\x81\x61", -1},
+    };
+    for (const auto& [name, expected] : cases) EXPECT_EQ(index.Find(dir, name), expected) << name;
 }
 
 }  // namespace

@@ -47,26 +47,28 @@ protected:
     tvtest::TempDir tmp_;
 };
 
-TEST_F(PakCache, ReportsTheSizeThenFillsAnExactBuffer) {
+TEST_F(PakCache, SizeThenContentNamesAndFailures) {
     const fs::path pak = tmp_.Path() / "zal_script.pak";
     const std::string list = tvtest::TextLike(20000, 1);
     tvtest::WriteFile(pak, ArchiveBuilder::Tunebale()
                                .Folder("zal_script")
+                               .Folder("zal_script/sub")
                                .Packed("zal_script/music.txt", list)
-                               .Stored("zal_script/raw.bin", "raw bytes")
+                               .Stored("zal_script/raw.bin", "0123456789")
                                .Packed("zal_script/xor.txt", "xor xor xor xor xor xor", true)
+                               .Stored("zal_script/\xB8\xE8\xC7\xFA.Ogg", "t")
                                .Build());
     EXPECT_EQ(SizeOf(pak, u"zal_script/music.txt"), list.size());
     EXPECT_EQ(ContentOf(pak, u"zal_script/music.txt"), list);
-    EXPECT_EQ(ContentOf(pak, u"zal_script/raw.bin"), "raw bytes");
     EXPECT_EQ(ContentOf(pak, u"zal_script/xor.txt"), "xor xor xor xor xor xor");
-}
+    // Names are GB18030 (code page 936's bytes for 歌曲), ASCII case ignored, in both writers' archives.
+    EXPECT_EQ(ContentOf(pak, u"ZAL_script/\u6B4C\u66F2.OGG"), "t");
+    const fs::path listsmith = tmp_.Path() / "l.tvn";
+    tvtest::WriteFile(listsmith, ArchiveBuilder::Listsmith().Folder("S").Packed("S/\xB8\xE8\xC7\xFA", "l").Build());
+    EXPECT_EQ(ContentOf(listsmith, u"S/\u6B4C\u66F2"), "l");
 
-TEST_F(PakCache, BufferSizeRules) {
-    const fs::path pak = tmp_.Path() / "a.pak";
-    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("a").Stored("a/x", "0123456789").Build());
     const TvString archive = TvPath(pak);
-    const TvString member = Tv(u"a/x");
+    const TvString member = Tv(u"zal_script/raw.bin");
     EXPECT_EQ(GetFileFromPakW(nullptr, 0, archive.c_str(), member.c_str()), 10u) << "size query needs no buffer";
     std::string buffer(16, '#');
     EXPECT_EQ(GetFileFromPakW(buffer.data(), 9, archive.c_str(), member.c_str()), 0u) << "one byte short";
@@ -75,76 +77,48 @@ TEST_F(PakCache, BufferSizeRules) {
     EXPECT_EQ(buffer, "0123456789######") << "nothing written past the content";
     EXPECT_EQ(GetFileFromPakW(buffer.data(), 10, nullptr, member.c_str()), 0u);
     EXPECT_EQ(GetFileFromPakW(buffer.data(), 10, archive.c_str(), nullptr), 0u);
-}
+    EXPECT_EQ(GetFileFromPakW(nullptr, 0, TvString().c_str(), member.c_str()), 0u);
 
-TEST_F(PakCache, MissingArchivesMembersAndFoldersGiveZero) {
-    const fs::path pak = tmp_.Path() / "a.pak";
-    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("a").Folder("a/sub").Stored("a/x", "x").Build());
-    EXPECT_EQ(SizeOf(tmp_.Path() / "nope.pak", u"a/x"), 0u);
-    EXPECT_EQ(SizeOf(pak, u"a/y"), 0u);
-    EXPECT_EQ(SizeOf(pak, u"a/sub"), 0u);
-    EXPECT_EQ(SizeOf(pak, u"a"), 0u);
-    EXPECT_EQ(SizeOf(tmp_.Path(), u"a/x"), 0u) << "a folder is no archive";
-    EXPECT_EQ(SizeOf(pak, u""), 0u);
-    EXPECT_EQ(SizeOf(pak, u"a/\xD800"), 0u) << "a member with a lone surrogate cannot be named";
-    EXPECT_EQ(SizeOf(pak, std::u16string(300, u'x')), 0u);
-    const TvString empty;
-    EXPECT_EQ(GetFileFromPakW(nullptr, 0, empty.c_str(), Tv(u"a/x").c_str()), 0u);
-}
-
-TEST_F(PakCache, MatchesGb18030AndCodePage936NamesAndIgnoresAsciiCase) {
-    // Both writers give 歌曲 the bytes B8E8 C7FA.
-    const fs::path tunebale = tmp_.Path() / "t.pak";
-    const fs::path listsmith = tmp_.Path() / "l.tvn";
-    tvtest::WriteFile(tunebale, ArchiveBuilder::Tunebale().Folder("S").Stored("S/\xB8\xE8\xC7\xFA.Ogg", "t").Build());
-    tvtest::WriteFile(listsmith, ArchiveBuilder::Listsmith().Folder("S").Packed("S/\xB8\xE8\xC7\xFA.Ogg", "l").Build());
-    EXPECT_EQ(ContentOf(tunebale, u"S/\u6B4C\u66F2.Ogg"), "t");
-    EXPECT_EQ(ContentOf(listsmith, u"S/\u6B4C\u66F2.Ogg"), "l");
-    EXPECT_EQ(ContentOf(tunebale, u"s/\u6B4C\u66F2.OGG"), "t");
-    EXPECT_EQ(SizeOf(tunebale, u"S/\u6B4C\u66F3.Ogg"), 0u);
-}
-
-TEST_F(PakCache, CorruptArchivesGiveZero) {
-    const fs::path pak = tmp_.Path() / "bad.pak";
+    const std::pair<fs::path, std::u16string> missing[] = {
+        {tmp_.Path() / "nope.pak", u"zal_script/raw.bin"},
+        {tmp_.Path(), u"zal_script/raw.bin"},  // a folder is no archive
+        {pak, u"zal_script/y"},
+        {pak, u"zal_script/sub"},
+        {pak, u"zal_script"},
+        {pak, u""},
+        {pak, u"zal_script/\u6B4C\u66F3.Ogg"},
+        {pak, u"zal_script/\xD800"},  // a member with a lone surrogate cannot be named
+        {pak, std::u16string(300, u'x')},
+    };
+    for (const auto& [where, name] : missing) EXPECT_EQ(SizeOf(where, name), 0u) << where;
     std::string bytes = ArchiveBuilder::Tunebale().Folder("a").Stored("a/x", "abc").Build();
     bytes.back() = 0;
-    tvtest::WriteFile(pak, bytes);
-    EXPECT_EQ(SizeOf(pak, u"a/x"), 0u);
-    tvtest::WriteFile(pak, "");
-    EXPECT_EQ(SizeOf(pak, u"a/x"), 0u);
+    tvtest::WriteFile(tmp_.Path() / "bad.pak", bytes);
+    tvtest::WriteFile(tmp_.Path() / "empty.pak", "");
+    EXPECT_EQ(SizeOf(tmp_.Path() / "bad.pak", u"a/x"), 0u);
+    EXPECT_EQ(SizeOf(tmp_.Path() / "empty.pak", u"a/x"), 0u);
 }
 
-TEST_F(PakCache, RepeatedLookupsReadTheDirectoryOnce) {
-    const fs::path pak = tmp_.Path() / "zal_image.pak";
-    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale()
-                               .Folder("zal_image")
-                               .Stored("zal_image/a.png", "A")
-                               .Stored("zal_image/b.png", "B")
-                               .Build());
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(ContentOf(pak, u"zal_image/a.png"), "A");
-        EXPECT_EQ(ContentOf(pak, u"zal_image/b.png"), "B");
-    }
-    const auto stats = tvapi::pak::Stats();
-    EXPECT_EQ(stats.directoryReads, 1u);
-    EXPECT_EQ(stats.hits, 19u);
-    EXPECT_EQ(stats.archives, 1u);
-}
-
-TEST_F(PakCache, ReadsAChangedArchiveAgain) {
+TEST_F(PakCache, ReadsTheDirectoryOnceAndAChangedArchiveAgain) {
     const fs::path pak = tmp_.Path() / "c.pak";
-    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("c").Stored("c/x", "one").Build());
-    EXPECT_EQ(ContentOf(pak, u"c/x"), "one");
+    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("c").Stored("c/x", "one").Stored("c/z", "z").Build());
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ContentOf(pak, u"c/x"), "one");
+        EXPECT_EQ(ContentOf(pak, u"c/z"), "z");
+    }
+    EXPECT_EQ(tvapi::pak::Stats().directoryReads, 1u);
+    EXPECT_EQ(tvapi::pak::Stats().hits, 19u);
+    EXPECT_EQ(tvapi::pak::Stats().archives, 1u);
     const auto firstTime = fs::last_write_time(pak);
 
     // A new size.
-    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("c").Stored("c/x", "three").Build());
+    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("c").Stored("c/x", "three").Stored("c/z", "z").Build());
     fs::last_write_time(pak, firstTime);
     EXPECT_EQ(ContentOf(pak, u"c/x"), "three");
     EXPECT_EQ(tvapi::pak::Stats().directoryReads, 2u);
 
     // The same size, another member name, a new modification time.
-    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("c").Stored("c/y", "three").Build());
+    tvtest::WriteFile(pak, ArchiveBuilder::Tunebale().Folder("c").Stored("c/y", "three").Stored("c/z", "z").Build());
     fs::last_write_time(pak, firstTime + std::chrono::seconds(5));
     EXPECT_EQ(SizeOf(pak, u"c/x"), 0u);
     EXPECT_EQ(ContentOf(pak, u"c/y"), "three");

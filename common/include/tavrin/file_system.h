@@ -15,7 +15,6 @@ namespace tavrin {
 // True for an existing file, and for a folder that carries any attribute besides the folder bit.
 // Never raises.
 bool FileExists(const std::wstring& path);
-void KillFile(const std::wstring& path);
 
 // Reads a whole file of 1 byte to 2 GiB - 1 into data in one call. Returns 0 on success, 1 on
 // any failure (missing, empty, too large, locked by a writer, short read). Never raises.
