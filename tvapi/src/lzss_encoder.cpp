@@ -225,6 +225,13 @@ public:
 
     size_t Size() const { return static_cast<size_t>(op_ - begin_); }
 
+    // Size() once k more literals are out: each takes a byte, and every eighth item a flag byte.
+    size_t SizeAfterLiterals(uint32_t k) const {
+        const uint32_t open = count_ % 8;  // items in the open group; 0 when the next opens one
+        const uint32_t flags = (k + (open == 0 ? 7 : open - 1)) / 8;
+        return Size() + k + flags;
+    }
+
     void Literal(uint8_t c) {
         Open();
         flags_ |= 1u << count_;
@@ -507,13 +514,19 @@ private:
         while (v < stop) {
             if (out.Size() >= limit_) break;
             if (m.len == 0) {
-                // The miss and the positions the skip passes over go out as literals together.
-                const uint32_t skip = std::min(SkipAfterMiss(), stop - v - 1);
-                out.Literals(At(v), 1 + skip);
-                v += 1 + skip;
-                insertedTo_ = std::max(insertedTo_, v);
-                InsertUpTo(v);
-                m = SearchAt(v, skip <= kRepProbeMaxSkip ? lastDist : 0);
+                // The misses in a row and the positions the skip passes over go out as one run of
+                // literals: in incompressible data (coded audio) a whole window. The probes are the
+                // same as with a run per miss, and the size limit is checked after each, as it
+                // would be then.
+                const uint32_t runStart = v;
+                do {
+                    const uint32_t skip = std::min(SkipAfterMiss(), stop - v - 1);
+                    v += 1 + skip;
+                    insertedTo_ = std::max(insertedTo_, v);
+                    InsertUpTo(v);
+                    m = SearchAt(v, skip <= kRepProbeMaxSkip ? lastDist : 0);
+                } while (m.len == 0 && v < stop && out.SizeAfterLiterals(v - runStart) < limit_);
+                out.Literals(At(runStart), v - runStart);
                 continue;
             }
             misses_ = 0;
