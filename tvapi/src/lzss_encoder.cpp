@@ -1,5 +1,5 @@
 // LZSS encoder: hash-chain or binary-tree match finding, lazy or optimal parsing, and a skip-ahead
-// through data where no matches turn up.
+// through data where no matches turn up, whose literals are streamed out at memory speed.
 //
 // Every item costs one flag bit, a literal 8 more bits and a reference 16 more whatever its
 // length and distance. So the cheapest parse of a stretch needs only the longest match at each
@@ -16,10 +16,28 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "lzss.h"
 #include "lzss_internal.h"
+
+// Long runs of literals are streamed out with SSE2 (see StreamGroups). The 32-bit build targets
+// plain i686, so there the code that uses it is compiled a second time for SSE2 and chosen when
+// the processor has it; x86-64 always has it.
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#define TV_LZSS_SSE2 1
+#else
+#define TV_LZSS_SSE2 0
+#endif
+#if defined(__i386__)
+#define TV_LZSS_SSE2_CLONE 1
+#define TV_TARGET_SSE2 __attribute__((target("sse2")))
+#else
+#define TV_LZSS_SSE2_CLONE 0
+#define TV_TARGET_SSE2
+#endif
 
 namespace tvapi::lzss::detail {
 namespace {
@@ -35,6 +53,12 @@ constexpr uint32_t kBlock = 16384;  // positions per optimal-parse block
 // it finds frame headers, and each such match would slow the skip down again.
 constexpr uint32_t kRepProbeMaxSkip = 8;
 constexpr uint32_t kSkipGrace = 128;  // misses before the step starts to grow
+// While skipping, the line of the probe this many probes ahead is asked for: the probes are too
+// far apart for the processor to see them coming, and each would wait for memory.
+constexpr uint32_t kPrefetchProbes = 8;
+// Literal runs at least this long are streamed (shorter ones do not pay for lining up the lines).
+constexpr uint32_t kStreamMinRun = 4096;
+constexpr size_t kStreamReadAhead = 2048;  // input bytes read ahead while streaming
 
 constexpr uint32_t kLiteralCost = 9;
 constexpr uint32_t kReferenceCost = 17;
@@ -218,12 +242,105 @@ private:
     std::array<uint32_t, 2 * kRingSize> son_;
 };
 
+// Whether this processor runs the SSE2 code.
+bool HasSse2() {
+#if TV_LZSS_SSE2_CLONE
+    return __builtin_cpu_supports("sse2");
+#else
+    return TV_LZSS_SSE2 != 0;
+#endif
+}
+
+#if TV_LZSS_SSE2
+// Streaming whole literal groups. Incompressible input (coded audio) comes out as nothing but
+// groups of a 0xFF flag and eight input bytes. Stored one group at a time, every destination line
+// is read from memory before it is written, and the 9-byte groups straddle words; built in 16-byte
+// registers and streamed past the cache in whole lines, a run goes out at about memcpy speed.
+//
+// Sixteen groups (128 input bytes) make 144 output bytes, nine 16-byte vectors. Output byte o of
+// the block is the flag when o % 9 == 0 and input byte o - o / 9 - 1 otherwise: within a vector
+// the input runs on one byte per byte except that each of its one or two flags sets it back by
+// one. So a vector is one 16-byte load of the input, lined up for its first segment, then moved
+// up by one and two bytes for the segments after its flags, masked, with the flags ORed in.
+struct GroupVector {
+    int load = 0;   // offset of the 16-byte load in the block's input (kept inside it)
+    int shift = 0;  // bytes the load moves up (> 0) or down (< 0) to line up the first segment
+    std::array<uint8_t, 16> flags{};
+    std::array<std::array<uint8_t, 16>, 3> segments{};  // byte masks for moves of 0, 1 and 2 more
+};
+
+constexpr GroupVector PlanGroupVector(int j) {
+    GroupVector g;
+    int lag = 99;  // output offset minus input offset of the vector's first input byte
+    for (int b = 0; b < 16; ++b) {
+        const int o = 16 * j + b;
+        if (o % 9 != 0) lag = std::min(lag, o / 9 + 1);
+    }
+    const int first = 16 * j - lag;  // input offset that lines up with the vector's byte 0
+    g.load = std::clamp(first, 0, 128 - 16);
+    g.shift = g.load - first;
+    for (int b = 0; b < 16; ++b) {
+        const int o = 16 * j + b;
+        if (o % 9 == 0) {
+            g.flags[b] = 0xFF;
+        } else {
+            g.segments[o / 9 + 1 - lag][b] = 0xFF;
+        }
+    }
+    return g;
+}
+
+TV_TARGET_SSE2 inline __m128i Bytes16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+template <int J>
+TV_TARGET_SSE2 inline void StreamGroupVector(uint8_t* out, const uint8_t* in) {
+    static constexpr GroupVector g = PlanGroupVector(J);
+    const __m128i loaded = Bytes16(in + g.load);
+    __m128i x = loaded;
+    if constexpr (g.shift > 0) x = _mm_slli_si128(loaded, g.shift);
+    if constexpr (g.shift < 0) x = _mm_srli_si128(loaded, -g.shift);
+    __m128i v = _mm_or_si128(Bytes16(g.flags.data()), _mm_and_si128(x, Bytes16(g.segments[0].data())));
+    v = _mm_or_si128(v, _mm_and_si128(_mm_slli_si128(x, 1), Bytes16(g.segments[1].data())));
+    if constexpr (g.segments[2][15] != 0) {
+        v = _mm_or_si128(v, _mm_and_si128(_mm_slli_si128(x, 2), Bytes16(g.segments[2].data())));
+    }
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + 16 * J), v);
+}
+
+template <int... J>
+TV_TARGET_SSE2 inline void StreamGroupBlock(uint8_t* out, const uint8_t* in, std::integer_sequence<int, J...>) {
+    (StreamGroupVector<J>(out, in), ...);
+}
+
+// Literal groups for blocks * 128 bytes from in, streamed to out (16-byte aligned).
+TV_TARGET_SSE2 void StreamGroups(uint8_t* out, const uint8_t* in, size_t blocks) {
+    const uint8_t* const end = in + 128 * blocks;
+    for (; in != end; in += 128, out += 144) {
+        // Asked for ahead, or the loads wait: with the stores going past the cache, nothing else
+        // gets the input in early enough.
+        const size_t ahead = std::min<size_t>(kStreamReadAhead, static_cast<size_t>(end - in) - 128);
+        __builtin_prefetch(in + ahead);
+        __builtin_prefetch(in + ahead + 64);
+        StreamGroupBlock(out, in, std::make_integer_sequence<int, 9>());
+    }
+    _mm_sfence();  // the streamed lines are in memory before anything stored after them
+}
+#endif
+
 // Flag groups into the destination. The flag byte is reserved when a group's first item comes.
 class Writer {
 public:
-    explicit Writer(uint8_t* dst) : begin_(dst), op_(dst) {}
+    // stream: the processor runs the SSE2 code (HasSse2).
+    Writer(uint8_t* dst, bool stream) : begin_(dst), op_(dst), stream_(stream) {}
 
     size_t Size() const { return static_cast<size_t>(op_ - begin_); }
+
+    // Size() once k more literals are out: each takes a byte, and every eighth item a flag byte.
+    size_t SizeAfterLiterals(uint32_t k) const {
+        const uint32_t open = count_ % 8;  // items in the open group; 0 when the next opens one
+        const uint32_t flags = (k + (open == 0 ? 7 : open - 1)) / 8;
+        return Size() + k + flags;
+    }
 
     void Literal(uint8_t c) {
         Open();
@@ -242,17 +359,27 @@ public:
         Close();
     }
 
-    // k literals from p: whole groups of eight go out as a 0xFF flag and a word copy.
+    // k literals from p: whole groups of eight go out as a 0xFF flag and a word copy, and a long
+    // run of them is streamed.
     void Literals(const uint8_t* p, uint32_t k) {
         while (k != 0 && count_ != 8) {
             Literal(*p++);
             --k;
         }
-        for (; k >= 8; k -= 8, p += 8) {
-            op_[0] = 0xFF;
-            std::memcpy(op_ + 1, p, 8);
-            op_ += 9;
+#if TV_LZSS_SSE2
+        if (stream_ && k >= kStreamMinRun) {
+            // Only whole lines are streamed: a line both streamed and stored into goes to memory
+            // and back. So groups are stored up to a line start, and four blocks (576 bytes, nine
+            // lines) are streamed at a time.
+            for (; (reinterpret_cast<uintptr_t>(op_) & 63) != 0; k -= 8, p += 8) Group(p);
+            const uint32_t blocks = k / (4 * 128) * 4;
+            StreamGroups(op_, p, blocks);
+            op_ += 144 * blocks;
+            p += 128 * blocks;
+            k -= 128 * blocks;
         }
+#endif
+        for (; k >= 8; k -= 8, p += 8) Group(p);
         while (k-- != 0) Literal(*p++);
     }
 
@@ -263,6 +390,12 @@ public:
     }
 
 private:
+    void Group(const uint8_t* p) {
+        op_[0] = 0xFF;
+        std::memcpy(op_ + 1, p, 8);
+        op_ += 9;
+    }
+
     void Open() {
         if (count_ == 8) {
             flagPtr_ = op_++;
@@ -276,6 +409,7 @@ private:
 
     uint8_t* begin_;
     uint8_t* op_;
+    bool stream_;
     uint8_t* flagPtr_ = nullptr;
     uint32_t flags_ = 0;
     uint32_t count_ = 8;
@@ -289,7 +423,8 @@ public:
           params_(kLevels[static_cast<size_t>(options.level)]),
           skipShift_(options.skipAhead ? params_.skipShift : 0),
           limit_(options.stopEarly ? n : SIZE_MAX),
-          out_(dst) {}
+          sse2_(HasSse2()),
+          out_(dst, sse2_) {}
 
     uint32_t Run() {
         window_.assign(kWindowSize, 0);
@@ -325,7 +460,11 @@ public:
             }
             switch (params_.parser) {
                 case Parser::kLazy:
+#if TV_LZSS_SSE2_CLONE
+                    v = sse2_ ? ParseLazySse2(v, stop) : ParseLazy(v, stop);
+#else
                     v = ParseLazy(v, stop);
+#endif
                     break;
                 case Parser::kOptimalChain:
                 case Parser::kOptimalTree:
@@ -496,9 +635,16 @@ private:
         return found.len != 0 ? found : best;
     }
 
+    // The 32-bit build also has the parser compiled for SSE2: 8-byte copies in one move, and the
+    // prefetches, which plain i686 lacks.
+    uint32_t ParseLazy(uint32_t v, uint32_t stop) { return ParseLazyBody(v, stop); }
+#if TV_LZSS_SSE2_CLONE
+    TV_TARGET_SSE2 uint32_t ParseLazySse2(uint32_t v, uint32_t stop) { return ParseLazyBody(v, stop); }
+#endif
+
     // Greedy, except that a short match yields to a clearly longer one at the next position: with
     // a literal at 9 bits against 17 for any reference, only short matches are worth deferring.
-    uint32_t ParseLazy(uint32_t v, uint32_t stop) {
+    [[gnu::always_inline]] inline uint32_t ParseLazyBody(uint32_t v, uint32_t stop) {
         Writer out = out_;  // a local copy stays in registers across the byte stores
         const uint32_t lazyMax = params_.lazyMax;
         uint32_t lastDist = lastDist_;
@@ -507,13 +653,20 @@ private:
         while (v < stop) {
             if (out.Size() >= limit_) break;
             if (m.len == 0) {
-                // The miss and the positions the skip passes over go out as literals together.
-                const uint32_t skip = std::min(SkipAfterMiss(), stop - v - 1);
-                out.Literals(At(v), 1 + skip);
-                v += 1 + skip;
-                insertedTo_ = std::max(insertedTo_, v);
-                InsertUpTo(v);
-                m = SearchAt(v, skip <= kRepProbeMaxSkip ? lastDist : 0);
+                // The misses in a row and the positions the skip passes over go out as one run of
+                // literals: in incompressible data (coded audio) a whole window, long enough to be
+                // streamed (Writer::Literals). The probes are the same as with a run per miss, and
+                // the size limit is checked after each, as it would be then.
+                const uint32_t runStart = v;
+                do {
+                    const uint32_t skip = std::min(SkipAfterMiss(), stop - v - 1);
+                    v += 1 + skip;
+                    __builtin_prefetch(At(std::min(v + kPrefetchProbes * (1 + skip), stop)));
+                    insertedTo_ = std::max(insertedTo_, v);
+                    InsertUpTo(v);
+                    m = SearchAt(v, skip <= kRepProbeMaxSkip ? lastDist : 0);
+                } while (m.len == 0 && v < stop && out.SizeAfterLiterals(v - runStart) < limit_);
+                out.Literals(At(runStart), v - runStart);
                 continue;
             }
             misses_ = 0;
@@ -609,6 +762,7 @@ private:
     LevelParams params_;
     uint32_t skipShift_;
     size_t limit_;
+    bool sse2_;
     Writer out_;
 
     std::vector<uint8_t> window_;
