@@ -5,7 +5,6 @@
 # wineserver before the first test that needs it, and stops both after the last one.
 
 include(CTest)
-include(GoogleTest)
 
 if(WIN32)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -28,16 +27,21 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-# tv_add_gtest(NAME <target> SOURCES <files...> [LIBS <targets...>] [DATA_DIR <dir>])
-# Builds one test program and registers each of its cases with ctest.
+# tv_add_gtest(NAME <target> SOURCES <files...> [LIBS <targets...>] [SLOW])
+# Builds one test program and registers it with ctest as one test: one process per program, which
+# under Wine saves a prefix start per case. SLOW programs (the end-to-end ones) are started first so
+# that a parallel run does not end waiting on them.
 function(tv_add_gtest)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SLOW" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE tv_options GTest::gtest_main GTest::gmock ${T_LIBS})
-  set(props TIMEOUT 120)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  set(props TIMEOUT 600)
+  if(T_SLOW)
+    list(APPEND props COST 1000)
+  endif()
   if(WIN32)
     list(APPEND props FIXTURES_REQUIRED wine)
   endif()
-  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       TEST_PREFIX "${T_NAME}." PROPERTIES ${props})
+  set_tests_properties(${T_NAME} PROPERTIES ${props})
 endfunction()
