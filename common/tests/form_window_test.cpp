@@ -1,11 +1,10 @@
+// A DPI change lays the controls out again with a new font, never leaving one a deleted font.
 #include "tavrin/form_window.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdlib>
 #include <map>
 
 namespace tavrin {
@@ -24,8 +23,7 @@ class TestForm final : public FormWindow {
 
 // Every message a control receives, and those it receives while holding a font already deleted.
 std::map<HWND, WNDPROC> ownProcedures;
-int messages = 0;
-int messagesWithDeletedFont = 0;
+int messages = 0, messagesWithDeletedFont = 0;
 
 LRESULT CALLBACK Watch(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     const WNDPROC own = ownProcedures.at(control);
@@ -35,8 +33,6 @@ LRESULT CALLBACK Watch(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
     if (font && GetObjectType(font) == 0) ++messagesWithDeletedFont;
     return CallWindowProcW(own, control, message, wParam, lParam);
 }
-
-HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
 
 TEST(FormWindow, ControlsNeverHoldADeletedFontWhileADpiChangeLaysThemOut) {
     TestForm form;
@@ -56,8 +52,8 @@ TEST(FormWindow, ControlsNeverHoldADeletedFontWhileADpiChangeLaysThemOut) {
         EXPECT_GT(messages, 0);  // the controls were moved and given the new font
         EXPECT_EQ(messagesWithDeletedFont, 0);
 
-        HFONT font = FontOf(form.Control(kLabel));
-        EXPECT_EQ(FontOf(form.Control(kButton)), font);
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(form.Control(kLabel), WM_GETFONT, 0, 0));
+        EXPECT_EQ(SendMessageW(form.Control(kButton), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(font));
         LOGFONTW described{};
         ASSERT_EQ(GetObjectW(font, sizeof(described), &described), static_cast<int>(sizeof(described)));
         EXPECT_GT(std::abs(described.lfHeight), previousHeight);  // the font grows with the DPI

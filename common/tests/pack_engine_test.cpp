@@ -1,12 +1,16 @@
-// The pack engine on real folders through the platform's own listing and reading (the standard
-// library natively, Win32 under Wine): the bytes do not depend on the number of threads, progress
-// comes in order, and every failure names its file and leaves an old container as it was.
+// The pack engine and the container writer on real folders through the platform's own listing and
+// reading (the standard library natively, Win32 under Wine): the bytes do not depend on the number
+// of threads, progress comes in order, and every failure names its file and leaves an old
+// container as it was.
 #include "tavrin/pack_engine.h"
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "genpak_reader.h"
 #include "names.h"
+#include "tavrin/audio_patterns.h"
 #include "tavrin/pack_sources.h"
 #include "test_archives.h"
 
@@ -53,7 +57,6 @@ protected:
         fs::create_directories((song_ / relative).parent_path());
         tvtest::WriteFile(song_ / relative, bytes);
     }
-    // Packs the folder into output with the given threads; the progress steps go to steps.
     FinishedContainer Pack(const fs::path& output, const std::u16string& ext, unsigned jobs, PackSource& source,
                            std::vector<PackStep>* steps = nullptr) {
         PackJob job{song_.u16string(), ext, 1, output, output.u16string() + u".tmp", jobs};
@@ -66,7 +69,7 @@ protected:
     fs::path song_;
 };
 
-// Each record as genpak list shows it: name, method, data offset, packed and file size.
+// Each record as "name method offset packed size", its content checked against the file.
 std::vector<std::string> Records(const fs::path& archive, const fs::path& folder) {
     const std::string bytes = tvtest::ReadFile(archive);
     tvapi::genpak::MemorySource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -95,14 +98,13 @@ TEST_F(PackEngine, AnEmptyFolderIsMarkerOneRecordAndTrailer) {
     const fs::path pak = tmp_.Path() / "empty.pak";
     fs::create_directory(tmp_.Path() / "My Song");
     PackFolder({(tmp_.Path() / "My Song").u16string(), u"pak", 1, pak, pak.u16string() + u".tmp"}, source, nullptr);
-    const std::string expected = std::string("GENPAK\x01\x02\x07\x02", 10) + std::string(12, '\0') +
-                                 std::string("My Song\0\x08\0\0\0\x01\0\0\0\x12", 17);
-    EXPECT_EQ(tvtest::ReadFile(pak), expected);
+    EXPECT_EQ(tvtest::ReadFile(pak), std::string("GENPAK\x01\x02\x07\x02", 10) + std::string(12, '\0') +
+                                         std::string("My Song\0\x08\0\0\0\x01\0\0\0\x12", 17));
 }
 
 // What goes into each container, in which order and form: audio by its lower-cased whole name,
 // every folder in both, "sub" before "sub.txt" before "sub/...", empty files without a block,
-// raw storage for what does not shrink, names in GB18030 and back.
+// raw storage for what does not shrink, names in GB18030 and back, a link back not followed.
 TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     fs::create_directories(song_ / "empty");
     Put("SONG.MP3", tvtest::RandomBytes(500, 1));
@@ -114,6 +116,8 @@ TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     Put(fs::path(u"sub/\u6B4C\uD55C\U0001F3B5.txt"), "");
     const std::string s = "\u6B4C Song";
     FaultySource source;
+    source.root = song_.u16string();
+    source.loopsBack = u"/loop";
     Pack(song_.u16string() + u".tvn", u"tvn", 2, source);
     Pack(song_.u16string() + u".pak", u"pak", 2, source);
     EXPECT_EQ(Records(song_.u16string() + u".pak", song_),
@@ -122,12 +126,16 @@ TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     const std::vector<std::string> tvn = Records(song_.u16string() + u".tvn", song_);
     ASSERT_EQ(tvn.size(), 7u);
     EXPECT_EQ(
-        std::vector(tvn.begin(), tvn.begin() + 4),
-        (std::vector<std::string>{s + " 2 0 0 0", s + "/empty 2 0 0 0", s + "/song.mpeg 0 0 1 1", s + "/sub 2 1 0 0"}));
-    EXPECT_EQ(tvn[4], s + "/sub.txt 0 1 6 6");
-    EXPECT_EQ(tvn[5], s + "/sub/\u6B4C\uD55C\U0001F3B5.txt 0 7 0 0");
-    EXPECT_TRUE(tvn[6].starts_with(s + "/track.ogg.bak 1 7 ")) << tvn[6];  // shrinks: LZSS
-    EXPECT_TRUE(tvn[6].ends_with(" 4000")) << tvn[6];
+        std::vector(tvn.begin(), tvn.begin() + 6),
+        (std::vector<std::string>{s + " 2 0 0 0", s + "/empty 2 0 0 0", s + "/song.mpeg 0 0 1 1", s + "/sub 2 1 0 0",
+                                  s + "/sub.txt 0 1 6 6", s + "/sub/\u6B4C\uD55C\U0001F3B5.txt 0 7 0 0"}));
+    EXPECT_TRUE(tvn[6].starts_with(s + "/track.ogg.bak 1 7 ") && tvn[6].ends_with(" 4000")) << tvn[6];  // LZSS
+    // Patterns: "*" matches any run and backtracks, "?" exactly one UTF-16 unit.
+    const std::tuple<std::u16string_view, std::u16string_view, bool> patterns[] = {
+        {u"", u"*", true},          {u"", u"?", false},     {u"abcbc", u"*bc", true},
+        {u"aXbY", u"a*b*c", false}, {u"abc", u"a?", false}, {u"a.og\xD83D\xDE00", u"*.og?", false}};
+    for (const auto& [name, pattern, match] : patterns) EXPECT_EQ(MatchesPattern(name, pattern), match);
+    EXPECT_FALSE(MatchesPattern(std::u16string(5000, u'a'), u"*a*a*a*b"));
 }
 
 TEST_F(PackEngine, ThreadsChangeNeitherTheBytesNorTheOrderOfProgressOrFailures) {
@@ -135,52 +143,44 @@ TEST_F(PackEngine, ThreadsChangeNeitherTheBytesNorTheOrderOfProgressOrFailures) 
     const size_t sizes[] = {0, 1, 7, 300, 4096, 40000};
     for (int i = 0; i < 60; ++i) {
         const std::string dir = i % 3 == 0 ? "" : (i % 3 == 1 ? "sub/" : "sub/deep/");
-        const size_t n = sizes[i % 6];
+        const auto seed = static_cast<uint32_t>(i);
         Put(dir + "f" + std::to_string(i) + (i % 2 ? ".ogg" : ".OGG"),
-            i % 4 < 2 ? tvtest::RandomBytes(n, static_cast<uint32_t>(i))
-                      : tvtest::TextLike(n, static_cast<uint32_t>(i)));
+            i % 4 < 2 ? tvtest::RandomBytes(sizes[i % 6], seed) : tvtest::TextLike(sizes[i % 6], seed));
     }
     FaultySource source;
     std::vector<PackStep> firstSteps;
     const fs::path first = tmp_.Path() / "jobs1.pak";
-    const FinishedContainer done = Pack(first, u"pak", 1, source, &firstSteps);
-    EXPECT_EQ(done.entryCount, 63);
+    EXPECT_EQ(Pack(first, u"pak", 1, source, &firstSteps).entryCount, 63);
     ASSERT_EQ(firstSteps.size(), 64u);
     for (size_t i = 0; i < firstSteps.size(); ++i) {
         EXPECT_EQ(firstSteps[i].index, i);
         EXPECT_EQ(firstSteps[i].name == nullptr, i == 63);
-        if (i > 0) {
-            EXPECT_GE(firstSteps[i].bytesDone, firstSteps[i - 1].bytesDone);
-        }
+        EXPECT_GE(firstSteps[i].bytesDone, i > 0 ? firstSteps[i - 1].bytesDone : 0);
     }
     EXPECT_EQ(firstSteps.back().bytesDone, firstSteps.back().bytesTotal);
-
     // Several unreadable files (f1, f11, f21 ...): one thread meets one of them first; so must more.
-    source.unreadable = u"1.ogg";
-    fs::path firstFailure;
-    try {
-        Pack(first.u16string() + u"x", u"pak", 1, source);
-    } catch (const FileFailure& f) {
-        firstFailure = f.file;
-    }
-    ASSERT_FALSE(firstFailure.empty());
+    auto failure = [&](const fs::path& output, unsigned jobs) {
+        fs::path named;
+        source.unreadable = u"1.ogg";
+        try {
+            Pack(output, u"pak", jobs, source);
+            ADD_FAILURE() << "packed past an unreadable file";
+        } catch (const FileFailure& f) {
+            named = f.file;
+        }
+        source.unreadable.clear();
+        return named;
+    };
+    const fs::path firstFailure = failure(first.u16string() + u"x", 1);
     for (unsigned jobs : {2u, 4u, 7u}) {
         SCOPED_TRACE(jobs);
-        source.unreadable.clear();
         const fs::path output = tmp_.Path() / ("jobs" + std::to_string(jobs) + ".pak");
         std::vector<PackStep> steps;
         Pack(output, u"pak", jobs, source, &steps);
         EXPECT_EQ(tvtest::ReadFile(output), tvtest::ReadFile(first));
         ASSERT_EQ(steps.size(), firstSteps.size());
         for (size_t i = 0; i < steps.size(); ++i) EXPECT_EQ(steps[i].bytesDone, firstSteps[i].bytesDone);
-
-        source.unreadable = u"1.ogg";
-        try {
-            Pack(output, u"pak", jobs, source);
-            ADD_FAILURE() << "packed past an unreadable file";
-        } catch (const FileFailure& f) {
-            EXPECT_EQ(f.file, firstFailure);
-        }
+        EXPECT_EQ(failure(output, jobs), firstFailure);
         EXPECT_EQ(tvtest::ReadFile(output), tvtest::ReadFile(first));
     }
 }
@@ -213,7 +213,6 @@ TEST_F(PackEngine, EachFailureNamesItsFileAndLeavesTheOldContainerAsItWas) {
             SCOPED_TRACE(std::string(c.what) + ", jobs " + std::to_string(jobs));
             tvtest::WriteFile(output, "OLD");
             FaultySource source;
-            source.root = song_.u16string();
             c.arrange(source);
             try {
                 Pack(output, u"tvn", jobs, source);
@@ -235,12 +234,39 @@ TEST_F(PackEngine, EachFailureNamesItsFileAndLeavesTheOldContainerAsItWas) {
     }
 }
 
-TEST_F(PackEngine, AFolderLinkBackIntoTheTreeIsNotFollowedAgain) {
-    Put("sub/a.ogg", tvtest::RandomBytes(100, 3));
-    FaultySource source;
-    source.root = song_.u16string();
-    source.loopsBack = u"/loop";
-    EXPECT_EQ(Pack(tmp_.Path() / "out.pak", u"pak", 2, source).entryCount, 3);  // folder, sub, sub/a.ogg
+// The writer alone: an unfinished container leaves no file and, unless it writes in place, the
+// old one; an entry that would take the container past the format's signed 2 GiB is refused.
+TEST(GenpakWriter, AnUnfinishedContainerLeavesNothingAndAnEntryPast2GiBIsRefused) {
+    tvtest::TempDir dir;
+    const fs::path output = dir.Path() / "song.tvn", temporary = dir.Path() / "song.tmp";
+    for (const CommitPolicy policy : {CommitPolicy::kReplaceWhenDone, CommitPolicy::kWriteInPlace}) {
+        tvtest::WriteFile(output, "OLD");
+        try {
+            GenpakWriter writer(output, temporary, policy, {1, 2});
+            writer.AddFolder("song");
+            writer.AddFile("song/a", tvapi::genpak::kStored, "abc", 3, 3);
+            throw std::runtime_error("any failure of the caller's");
+        } catch (const std::runtime_error&) {
+        }
+        EXPECT_EQ(fs::exists(output), policy == CommitPolicy::kReplaceWhenDone);
+        EXPECT_TRUE(!fs::exists(output) || tvtest::ReadFile(output) == "OLD");
+        EXPECT_FALSE(fs::exists(temporary) || fs::exists(dir.Path() / "song.tvn.part"));
+    }
+    GenpakWriter writer(output, temporary, CommitPolicy::kReplaceWhenDone, {1, 2});
+    writer.AddFolder("F");  // 16 bytes of directory
+    // With the marker (8), this entry's record (18) and the trailer (9), 51 bytes beside the data:
+    // one byte more of data and DirOffset or the trailer would pass the largest signed offset.
+    const uint8_t block[1] = {0};
+    const uint32_t tooMuch = 0x7FFFFFFFu - 51 + 1;
+    try {
+        writer.AddFile("F/a", tvapi::genpak::kStored, block, tooMuch, tooMuch);
+        ADD_FAILURE() << "accepted";
+    } catch (const FileFailure& f) {
+        EXPECT_NE(f.reason.find(L"2 GiB"), std::wstring::npos);
+    }
+    writer.AddFile("F/b", tvapi::genpak::kStored, block, 1, 1);  // the writer is still usable
+    writer.Finish();
+    EXPECT_EQ(tvtest::ReadFile(output).size(), 1u + 8 + 16 + 18 + 9);
 }
 
 }  // namespace
