@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 
 #include "genpak_commands.h"
-#include "pack_progress.h"
 #include "test_archives.h"
 #include "verify.h"
 
@@ -56,29 +55,21 @@ protected:
     tvtest::TempDir tmp_;
 };
 
-ArchiveBuilder Bent(ArchiveBuilder b, size_t record, void (*bend)(Record&)) {
-    bend(b.Records()[record]);
-    return b;
-}
-
 TEST_F(GenpakTool, UsageErrorsExitWith2AndWhatIsNoArchiveWith1) {
     const fs::path missing = tmp_.Path() / "missing.pak", junk = Write("junk.pak", "this is no archive at all");
-    struct Case {
-        std::vector<fs::path> args;
-        int code;
-        std::string err;
-    };
-    for (const Case& c : {Case{{}, 2, "usage: genpak list ARCHIVE"}, Case{{"lists", "x"}, 2, "usage"},
-                          Case{{"list"}, 2, "usage"}, Case{{"verify", "a", "b"}, 2, "usage"},
-                          Case{{"extract", "a"}, 2, "usage"}, Case{{"pack", "--only", "wav", "x"}, 2, "usage"},
-                          Case{{"pack", "--jobs", "0", "x"}, 2, "usage"}, Case{{"list", missing}, 1, "cannot open"},
-                          Case{{"list", junk}, 1, "end-tag"}, Case{{"verify", missing}, 1, "cannot open"}}) {
-        const Result r = Genpak(c.args);
-        EXPECT_EQ(r.code, c.code) << r.err;
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    std::vector<std::pair<std::vector<fs::path>, std::string>> cases = {
+        {{"list", missing}, "cannot open"}, {{"list", junk}, "end-tag"}, {{"verify", missing}, "cannot open"}};
+    for (const char* usage :
+         {"", "lists x", "list", "verify a b", "extract a", "pack --only wav x", "pack --jobs 0 x"}) {
+        std::istringstream words(usage);
+        cases.push_back({{std::istream_iterator<std::string>(words), {}}, "usage: genpak list ARCHIVE"});
+    }
+    for (const auto& [args, err] : cases) {
+        const Result r = Genpak(args);
+        EXPECT_EQ(r.code, err.starts_with("usage") ? 2 : 1) << r.err;
+        EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
-    EXPECT_NE(Genpak({"--help"}).out.find("genpak pack FOLDER"), std::string::npos);
 }
 
 TEST_F(GenpakTool, ListAndVerifyPrintHeaderRecordsAndEscapes) {
@@ -103,97 +94,81 @@ TEST_F(GenpakTool, ListAndVerifyPrintHeaderRecordsAndEscapes) {
          {tvtest::ListsmithSample().Build(), ArchiveBuilder().Folder("E").Build(), ArchiveBuilder().Build()})
         EXPECT_EQ(Genpak({"verify", Write("sound.pak", sound)}).code, 0);
 
-    ArchiveBuilder odd = ArchiveBuilder::Listsmith();
-    odd.Folder("s")
-        .Packed(
-            "s/\x80"
-            "a\\b\x01",
-            "x")
-        .Add(Record{"s/odd", 9});
-    const auto oddLines = Genpak({"list", Write("odd.tvn", odd.Build())}).Lines();
+    const std::string odd = ArchiveBuilder::Listsmith()
+                                .Folder("s")
+                                .Packed("s/\x80" + std::string("a\\b\x01"), "x")
+                                .Add({"s/odd", 9, 0, 0, 0, 0, ""})
+                                .Build();
+    const auto oddLines = Genpak({"list", Write("odd.tvn", odd)}).Lines();
     EXPECT_EQ(oddLines[0], "writer-bytes 00 06 listsmith");
     EXPECT_TRUE(oddLines[7].ends_with(" s/\\x80a\\x5Cb\\x01")) << oddLines[7];
     EXPECT_TRUE(oddLines[8].starts_with("2 method-9 ")) << oddLines[8];
 }
 
-std::string Damaged(void (*damage)(std::string&, uint32_t)) {
-    const ArchiveBuilder b = TunebaleSample();
-    std::string s = b.Build();
-    damage(s, b.DirOffset());
-    return s;
-}
-
-// One kind of damage and the fault line verify must print for it; the archive-level ones alone.
+// One kind of damage and the fault line verify must print for it: a record bent, or the built
+// archive damaged (these faults of the archive as a whole come alone).
 struct FaultCase {
     const char* code;
-    long long record;  // -1: the archive as a whole
-    bool alone;
-    std::string (*make)();
+    int record;  // -1: the archive as a whole
+    ArchiveBuilder (*make)() = TunebaleSample;
+    void (*bend)(Record&) = nullptr;
+    void (*damage)(std::string&, uint32_t) = nullptr;
 };
 using T = ArchiveBuilder;
 const FaultCase kFaults[] = {
-    {"writer-bytes", -1, false, [] { return ArchiveBuilder(0x01, 0x03).Folder("S").Build(); }},
-    {"writer-bytes", -1, false, [] { return ArchiveBuilder(0x01, 0x06).Folder("S").Build(); }},  // both bytes count
-    {"writer-bytes", -1, false, [] { return ArchiveBuilder(0x00, 0x02).Folder("S").Build(); }},
-    {"method", 1, false, [] { return Bent(TunebaleSample(), 1, [](Record& r) { r.method = 4; }).Build(); }},
-    {"name-nul", 2, false, [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.afterName = 'x'; }).Build(); }},
-    {"name-empty", 1, false, [] { return T::Listsmith().Folder("S").Packed("", "abc").Build(); }},
-    {"name-encoding", 1, false, [] { return T::Tunebale().Folder("S").Stored("S/\x80", "a").Build(); }},
-    {"name-length", 1, false, [] { return T().Folder("S").Stored("S/" + std::string(253, 'n'), "a").Build(); }},
-    {"duplicate-name", 2, false,
-     [] { return T::Listsmith().Folder("S").Packed("S/a", "1").Packed("S/a", "2").Build(); }},
-    {"value-range", 3, false,
-     [] {
-         return Bent(TunebaleSample(), 3, [](Record& r) { r.method = 1, r.fileSize = r.packedSize = 0x80000000u; })
-             .Build();
-     }},
-    {"data-offset", 2, false, [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.dataOffset += 1; }).Build(); }},
-    {"data-offset", 4, false, [] { return Bent(TunebaleSample(), 4, [](Record& r) { r.dataOffset = 0; }).Build(); }},
-    {"folder-sizes", 4, false, [] { return Bent(TunebaleSample(), 4, [](Record& r) { r.fileSize = 1; }).Build(); }},
-    {"block-past-data", 2, false,
-     [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.packedSize += 100000; }).Build(); }},
-    {"stored-size", 1, false, [] { return Bent(TunebaleSample(), 1, [](Record& r) { r.fileSize += 1; }).Build(); }},
-    {"packed-not-smaller", 1, false,
-     [] { return T::Tunebale().Folder("S").Packed("S/noise", tvtest::RandomBytes(300, 8)).Build(); }},
-    {"writer-method", 1, false, [] { return T::Listsmith().Folder("S").Stored("S/a", "abc").Build(); }},
-    {"expand", 2, false, [] { return Bent(TunebaleSample(), 2, [](Record& r) { r.fileSize += 1; }).Build(); }},
-    {"expand", 6, false, [] { return Bent(TunebaleSample(), 6, [](Record& r) { r.method = 1; }).Build(); }},
-    {"first-record", 0, false, [] { return T::Tunebale().Stored("S", "a").Build(); }},
-    {"first-record", 0, false, [] { return T::Tunebale().Folder("S/T").Build(); }},
-    {"top-folder", 1, false, [] { return T::Listsmith().Folder("S").Packed("T/a", "abc").Build(); }},
-    {"top-folder", 1, false, [] { return T::Listsmith().Folder("S").Packed("Sa", "abc").Build(); }},
-    {"parent-missing", 1, false, [] { return T::Tunebale().Folder("S").Stored("S/sub/a", "abc").Build(); }},
-    {"folder-count", 2, false, [] { return T::Listsmith().Folder("S").Packed("S/a", "abc").Folder("S/b").Build(); }},
-    {"order", 2, false, [] { return T::Tunebale().Folder("S").Stored("S/b", "1").Stored("S/a", "2").Build(); }},
-    {"order", 2, false, [] { return T::Tunebale().Folder("S").Stored("S/sub.txt", "1").Folder("S/sub").Build(); }},
-    {"too-short", -1, true, [] { return Damaged([](std::string& s, uint32_t) { s.resize(16); }); }},
-    {"end-tag", -1, true, [] { return Damaged([](std::string& s, uint32_t) { s.back() = 0; }); }},
-    {"dir-offset", -1, true,
-     [] { return Damaged([](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 9, 3); }); }},
-    {"marker", -1, true, [] { return Damaged([](std::string& s, uint32_t d) { s[d - 8] = 'g'; }); }},
-    {"records-overrun", -1, true,
-     [] { return Damaged([](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1000); }); }},
-    {"directory-gap", -1, true,
-     [] { return Damaged([](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1); }); }},
-    {"data-size", -1, true,  // one more byte of entry data than the blocks account for
-     [] {
-         return Damaged([](std::string& s, uint32_t d) {
-             s.insert(s.begin() + d - 8, 'x'), tvtest::PutLe32(s, s.size() - 9, d + 1);
-         });
-     }},
+    {"writer-bytes", -1, [] { return T(0x01, 0x03).Folder("S"); }},
+    {"writer-bytes", -1, [] { return T(0x01, 0x06).Folder("S"); }},  // both bytes count
+    {"writer-bytes", -1, [] { return T(0x00, 0x02).Folder("S"); }},
+    {"method", 1, TunebaleSample, [](Record& r) { r.method = 4; }},
+    {"name-nul", 2, TunebaleSample, [](Record& r) { r.afterName = 'x'; }},
+    {"name-empty", 1, [] { return T::Listsmith().Folder("S").Packed("", "abc"); }},
+    {"name-encoding", 1, [] { return T().Folder("S").Stored("S/\x80", "a"); }},
+    {"name-length", 1, [] { return T().Folder("S").Stored("S/" + std::string(253, 'n'), "a"); }},
+    {"duplicate-name", 2, [] { return T::Listsmith().Folder("S").Packed("S/a", "1").Packed("S/a", "2"); }},
+    {"value-range", 3, TunebaleSample, [](Record& r) { r.method = 1, r.fileSize = r.packedSize = 0x80000000u; }},
+    {"data-offset", 2, TunebaleSample, [](Record& r) { r.dataOffset += 1; }},
+    {"data-offset", 4, TunebaleSample, [](Record& r) { r.dataOffset = 0; }},
+    {"folder-sizes", 4, TunebaleSample, [](Record& r) { r.fileSize = 1; }},
+    {"block-past-data", 2, TunebaleSample, [](Record& r) { r.packedSize += 100000; }},
+    {"stored-size", 1, TunebaleSample, [](Record& r) { r.fileSize += 1; }},
+    {"packed-not-smaller", 1, [] { return T().Folder("S").Packed("S/noise", tvtest::RandomBytes(300, 8)); }},
+    {"writer-method", 1, [] { return T::Listsmith().Folder("S").Stored("S/a", "abc"); }},
+    {"expand", 2, TunebaleSample, [](Record& r) { r.fileSize += 1; }},
+    {"expand", 6, TunebaleSample, [](Record& r) { r.method = 1; }},
+    {"first-record", 0, [] { return T().Stored("S", "a"); }},
+    {"first-record", 0, [] { return T().Folder("S/T"); }},
+    {"top-folder", 1, [] { return T::Listsmith().Folder("S").Packed("T/a", "abc"); }},
+    {"top-folder", 1, [] { return T::Listsmith().Folder("S").Packed("Sa", "abc"); }},
+    {"parent-missing", 1, [] { return T().Folder("S").Stored("S/sub/a", "abc"); }},
+    {"folder-count", 2, [] { return T::Listsmith().Folder("S").Packed("S/a", "abc").Folder("S/b"); }},
+    {"order", 2, [] { return T().Folder("S").Stored("S/b", "1").Stored("S/a", "2"); }},
+    {"order", 2, [] { return T().Folder("S").Stored("S/sub.txt", "1").Folder("S/sub"); }},
+    {"too-short", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t) { s.resize(16); }},
+    {"end-tag", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t) { s.back() = 0; }},
+    {"dir-offset", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 9, 3); }},
+    {"marker", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t d) { s[d - 8] = 'g'; }},
+    {"records-overrun", -1, TunebaleSample, nullptr,
+     [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1000); }},
+    {"directory-gap", -1, TunebaleSample, nullptr,
+     [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1); }},
+    {"data-size", -1, TunebaleSample, nullptr,  // one more byte of entry data than the blocks account for
+     [](std::string& s, uint32_t d) { s.insert(s.begin() + d - 8, 'x'), tvtest::PutLe32(s, s.size() - 9, d + 1); }},
 };
 
 TEST_F(GenpakTool, VerifyReportsEachKindOfFault) {
     for (const FaultCase& c : kFaults) {
-        const Result r = Genpak({"verify", Write("fault.pak", c.make())});
+        ArchiveBuilder b = c.make();
+        if (c.bend) c.bend(b.Records()[static_cast<size_t>(c.record)]);
+        std::string bytes = b.Build();
+        if (c.damage) c.damage(bytes, b.DirOffset());
+        const Result r = Genpak({"verify", Write("fault.pak", bytes)});
         SCOPED_TRACE(r.out);
-        const std::string expected = std::string("fault ") + c.code +
-                                     (c.record >= 0 ? " record " + std::to_string(c.record) : std::string()) + ": ";
+        const std::string expected =
+            std::string("fault ") + c.code + (c.record >= 0 ? " record " + std::to_string(c.record) : "") + ": ";
         const auto lines = r.Lines();
         EXPECT_EQ(r.code, 1) << c.code;
-        EXPECT_TRUE(
-            std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(expected); }));
-        if (c.alone) EXPECT_EQ(lines.size(), 1u);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](auto& l) { return l.starts_with(expected); }));
+        EXPECT_TRUE(c.damage == nullptr || lines.size() == 1);
         EXPECT_EQ(r.out.find("ok:"), std::string::npos);
     }
 }
@@ -212,36 +187,31 @@ TEST(GenpakVerify, FindsFaultsInEveryTruncation) {
 TEST_F(GenpakTool, ExtractWritesMembersRefusesNamesThatLeaveTheFolderAndTellsWhatDidNotExpand) {
     const fs::path out = tmp_.Path() / "out";
     Result r = Genpak({"extract", Write("MySong.pak", TunebaleSample().Build()), out});
-    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "extracted 2 folders and 5 files\n");
-    EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "a.bin"), tvtest::RandomBytes(100, 1));
-    EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "chart.xml"), tvtest::TextLike(4000, 2));
-    EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "empty"), "");
+    EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "a.bin") + tvtest::ReadFile(out / "MySong" / "empty"),
+              tvtest::RandomBytes(100, 1));
     EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "sub" / fs::path(u"\u6B4C\u66F2.txt")), tvtest::TextLike(2000, 3));
 
-    r = Genpak({"extract", Write("bad.pak", Bent(TunebaleSample(), 2, [](Record& r) { r.fileSize += 1; }).Build()),
-                tmp_.Path() / "bad"});
+    ArchiveBuilder bad = TunebaleSample();
+    bad.Records()[2].fileSize += 1;
+    r = Genpak({"extract", Write("bad.pak", bad.Build()), tmp_.Path() / "bad"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("record 2"), std::string::npos);
     EXPECT_EQ(r.out, "extracted 2 folders and 4 files\n");
 
     const std::string unsafe[] = {"S/../../evil", "../evil",  "/evil",      "S//evil", "S/./evil",
                                   "C:/evil",      "S/C:evil", "S/..\\evil", "S/a\x01", "S/\x80"};
-    ArchiveBuilder b = ArchiveBuilder::Listsmith();
-    b.Folder("S");
+    ArchiveBuilder b = ArchiveBuilder::Listsmith().Folder("S");
     for (const auto& name : unsafe) b.Packed(name, "evil");
-    r = Genpak({"extract", Write("evil.tvn", b.Packed("S/fine.txt", "fine").Build()), tmp_.Path() / "deep" / "out"});
+    r = Genpak({"extract", Write("unsafe.tvn", b.Packed("S/fine.txt", "fine").Build()), tmp_.Path() / "x"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "extracted 1 folders and 1 files\n");
     size_t refused = 0;
     for (size_t at = 0; (at = r.err.find("refused", at)) != std::string::npos; ++at) ++refused;
     EXPECT_EQ(refused, std::size(unsafe));
-    std::vector<std::string> found;  // nothing but S and S/fine.txt anywhere under "deep"
-    for (const auto& e : fs::recursive_directory_iterator(tmp_.Path() / "deep"))
-        found.push_back(fs::relative(e.path(), tmp_.Path() / "deep").generic_string());
-    std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{"out", "out/S", "out/S/fine.txt"}));
-    EXPECT_FALSE(fs::exists(tmp_.Path() / "evil"));
+    EXPECT_EQ(tvtest::ReadFile(tmp_.Path() / "x" / "S" / "fine.txt"), "fine");
+    for (const auto& e : fs::recursive_directory_iterator(tmp_.Path()))
+        EXPECT_EQ(e.path().filename().string().find("evil"), std::string::npos) << e.path();
 }
 
 // The real program, as other tests run it: exit codes and UTF-8 bytes on stdout.
@@ -271,7 +241,9 @@ TEST_F(GenpakTool, TheProgramPrintsUtf8AndExitsWithTheDocumentedCodes) {
     EXPECT_EQ(RunExe({"verify", pak}, out), 0);
     EXPECT_TRUE(tvtest::ReadFile(out).starts_with("ok: 7 records"));
     EXPECT_EQ(RunExe({"bogus"}, out), 2);
-    tvtest::WriteFile(pak, Bent(TunebaleSample(), 2, [](Record& r) { r.dataOffset += 1; }).Build());
+    ArchiveBuilder bad = TunebaleSample();
+    bad.Records()[2].dataOffset += 1;
+    tvtest::WriteFile(pak, bad.Build());
     EXPECT_EQ(RunExe({"verify", pak}, out), 1);
 }
 
@@ -289,17 +261,10 @@ TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("missing: no such folder"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("2 packed, 0 kept, 2 failed"), std::string::npos) << r.out;
-    const std::string s = "\xE6\xAD\x8C-Song";
-    for (const auto& [archive, names] :
-         {std::pair{pak, std::vector{s, s + "/song.OGG", s + "/sub", s + "/sub/kick.wav"}},
-          std::pair{tvn, std::vector{s, s + "/chart.xml", s + "/empty.png", s + "/sub"}}}) {
-        EXPECT_EQ(Genpak({"verify", archive}).code, 0);
-        std::vector<std::string> listed;
-        for (const std::string& line : Genpak({"list", archive}).Lines())
-            if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0])))
-                listed.push_back(line.substr(line.rfind(' ') + 1));
-        EXPECT_EQ(listed, names);
-    }
+    // The audio in the one, the rest in the other (both front ends write the same bytes: tests/e2e).
+    EXPECT_EQ(Genpak({"verify", pak}).code + Genpak({"verify", tvn}).code, 0);
+    const std::string listed = Genpak({"list", pak}).out;
+    EXPECT_TRUE(listed.find("/sub/kick.wav\n") != std::string::npos && listed.find("chart") == std::string::npos);
     ASSERT_EQ(Genpak({"extract", tvn, tmp_.Path() / "out"}).code, 0);
     EXPECT_EQ(tvtest::ReadFile(tmp_.Path() / "out" / song.filename() / "chart.xml"), tvtest::TextLike(9000, 6));
 
@@ -318,37 +283,6 @@ TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
     EXPECT_NE(r.err.find("failed " + Utf8(pak) + ": " + Utf8(song) + "/sub/huge.mp3: "), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("0 packed, 0 kept, 1 failed"), std::string::npos) << r.out;
     EXPECT_EQ(Genpak({"verify", pak}).code, 0);
-}
-
-// The progress of a pack: a bar redrawn at most every 0.1 s (the last step always) on a terminal,
-// one line per archive elsewhere, nothing when quiet.
-TEST(GenpakPackProgress, EachModeWritesWhatItShould) {
-    using Mode = genpak::tool::PackProgressView::Mode;
-    struct Case {
-        Mode mode;
-        std::vector<double> times;  // Begin's, then the steps 0..3 of a 3-entry pack (step 3: the end)
-        long draws;                 // "\r" + bar lines
-        std::string contains;
-    };
-    const std::u16string name = u"x";
-    for (const Case& c : {Case{Mode::kBar, {0, 0, 0.05, 0.7, 0.75}, 3, "3/3 entries 3.0/3.0 MiB 4.0 MiB/s 0:00 left"},
-                          Case{Mode::kBar, {0, 0, 1, 2, 3}, 4, "2/3 entries 2.0/3.0 MiB 1.0 MiB/s 0:01 left"},
-                          Case{Mode::kLines, {0, 0, 1, 2, 3}, 0, "packing a.pak: 3 entries, 3.0 MiB\n"},
-                          Case{Mode::kOff, {0, 0, 1, 2, 3}, 0, ""}}) {
-        std::ostringstream err;
-        size_t tick = 0;
-        genpak::tool::PackProgressView view(err, c.mode, [&] { return c.times[std::min(tick++, c.times.size() - 1)]; });
-        view.Begin("a.pak");
-        for (size_t i = 0; i <= 3; ++i) view.Update({i, 3, false, i < 3 ? &name : nullptr, i << 20, 3u << 20});
-        view.Clear();
-        const std::string text = err.str();
-        SCOPED_TRACE(text);
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), c.draws ? c.draws + 2 : 0);
-        EXPECT_NE(text.find(c.contains), std::string::npos);
-        // The bar is wiped at the end; with nothing to show, nothing at all.
-        const size_t wipe = c.mode == Mode::kBar ? text.rfind('\r', text.size() - 2) : 0;
-        EXPECT_EQ(text.find_first_not_of("\r ", wipe), c.mode == Mode::kLines ? 0u : std::string::npos);
-    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "archive_check.h"
 #include "form_expectations.h"
+#include "system_error.h"
 #include "temp_folder.h"
 #include "window_driver.h"
 
@@ -19,12 +20,15 @@ const Bytes kOld{'O', 'L', 'D'};
 std::wstring Tunebale(const std::wstring& arguments) { return L"\"" + ProgramFolder() + L"tunebale.exe\"" + arguments; }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Presses a message box's button and waits until the box is gone, so the next look finds the next.
-void Answer(const std::optional<MessageBoxInfo>& box, int button) {
-    ASSERT_TRUE(box.has_value());
-    PressButton(box->hwnd, button);
-    EXPECT_TRUE(WaitForWindowGone(box->hwnd, kTimeoutMs));
+// The process's next message box, whose text must hold `part`, answered with `button`; waits until
+// the box is gone, so the next look finds the next box.
+std::optional<MessageBoxInfo> Reply(const RunningProgram& program, const std::wstring& part, int button) {
+    auto box = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
+    EXPECT_TRUE(box && box->text.find(part) != std::wstring::npos) << Utf8(part);
+    EXPECT_TRUE(!box || (PressButton(box->hwnd, button), WaitForWindowGone(box->hwnd, kTimeoutMs)));
+    return box;
 }
+std::wstring Question(const std::wstring& output) { return L"文件 " + output + L" 已存在,是否覆盖?"; }
 
 bool Eventually(const std::function<bool()>& condition) {
     for (const ULONGLONG deadline = GetTickCount64() + kTimeoutMs; !condition(); Sleep(20))
@@ -43,6 +47,7 @@ struct SongFolder {
         WriteBytes(path_ + L"\\song.ogg", Bytes(3000, 0x5A));
         WriteBytes(path_ + L"\\keys\\kick.wav", {'R', 'I', 'F', 'F'});
         WriteBytes(path_ + L"\\cover.png", {0x89, 'P', 'N', 'G'});
+        SetFileAttributesW((path_ + L"\\keys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);  // packed too
     }
     TempFolder root_;
     std::wstring path_;
@@ -75,49 +80,41 @@ TEST(CommandMode, SwitchLettersChooseTheOutputs) {
         EXPECT_EQ(Exists(song.Tvn()), tvn);
         if (pak) song.ExpectHolds(true);
         if (tvn) song.ExpectHolds(false);
-        if (tvn)
-            EXPECT_EQ(ListArchive(song.Tvn()).find(" lzss-xor ") != std::string::npos,
-                      wcschr(switches, L'x') != nullptr);
+        EXPECT_EQ(tvn && ListArchive(song.Tvn()).find(" lzss-xor ") != std::string::npos,
+                  tvn && wcschr(switches, L'x'));
         EXPECT_FALSE(Exists(song.path_ + L".tmp"));
     }
 }
 
-// A failure is told and ends the run with 1, the old archive kept, the descriptor still packed;
-// a missing folder is refused by both runs.
+// Failures are told and end the run with 1, the old outputs kept: a file another program is
+// writing, an old output the user made read-only; a missing folder is refused by both runs.
 TEST(CommandMode, FailuresAreToldAndEndWithExitCode1) {
     SongFolder song(L"Locked Song");
     WriteBytes(song.Pak(), kOld);
+    WriteBytes(song.Tvn(), kOld);
+    SetFileAttributesW(song.Tvn().c_str(), FILE_ATTRIBUTE_READONLY);
     HANDLE writer =
         CreateFileW((song.path_ + L"\\keys\\kick.wav").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     RunningProgram program(Tunebale(L" -cpr \"" + song.path_ + L"\""));
-    auto question = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
-    ASSERT_TRUE(question);
-    EXPECT_EQ(question->text, L"文件 " + song.Pak() + L" 已存在,是否覆盖?");
-    EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
-    Answer(question, IDYES);
-    auto failure = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
-    ASSERT_TRUE(failure);
-    EXPECT_NE(failure->text.find(L"kick.wav"), std::wstring::npos);
-    EXPECT_EQ(failure->caption, L"Tavrin歌曲打包器");
-    Answer(failure, IDOK);
+    EXPECT_EQ(Reply(program, Question(song.Pak()), IDYES).value_or(MessageBoxInfo{}).buttons,
+              (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(Reply(program, L"kick.wav", IDOK).value_or(MessageBoxInfo{}).caption, L"Tavrin歌曲打包器");
+    Reply(program, Question(song.Tvn()), IDYES);
+    Reply(program, L"只读", IDOK);
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     CloseHandle(writer);
-    EXPECT_EQ(ReadBytes(song.Pak()), kOld);
-    song.ExpectHolds(false);
-    EXPECT_FALSE(Exists(song.path_ + L".tmp"));
+    SetFileAttributesW(song.Tvn().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(ReadBytes(song.Pak()) == kOld && ReadBytes(song.Tvn()) == kOld);
+    EXPECT_FALSE(Exists(song.path_ + L".tmp") || Exists(song.Pak() + L".part") || Exists(song.Tvn() + L".part"));
 
     RunningProgram missing(Tunebale(L" -cpr \"" + song.path_ + L" gone\""));
-    for (int run = 0; run < 2; ++run) {  // the archive's run and the descriptor's each say it
-        auto box = WaitForMessageBox(missing.ProcessId(), kTimeoutMs);
-        EXPECT_TRUE(box && box->text.find(L"Song gone") != std::wstring::npos);
-        Answer(box, IDOK);
-    }
+    for (int run = 0; run < 2; ++run) Reply(missing, L"Song gone", IDOK);  // the archive's run, the descriptor's
     EXPECT_EQ(missing.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     EXPECT_FALSE(Exists(song.path_ + L" gone.pak"));
 }
 
-// The window, started bare, with a folder (Explorer's drop on the icon: it waits for Pack) or
-// with a lone switch (no folder for the box).
+// The window: started bare, with a lone switch (no folder for the box) or with a folder (it waits
+// for Pack).
 class Window : public ::testing::Test {
 protected:
     void Start(const std::wstring& arguments) {
@@ -126,12 +123,11 @@ protected:
         ASSERT_NE(window_, nullptr) << "tunebale.exe showed no window";
         box_ = GetDlgItem(window_, 101), pack_ = GetDlgItem(window_, 103);
     }
-    void Press(const std::wstring& folder) {
-        SendMessageTimeoutW(box_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000,
+    void SetBox(const std::wstring& text) {
+        SendMessageTimeoutW(box_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
                             nullptr);
-        ClickButton(pack_);
     }
-    std::optional<MessageBoxInfo> NextBox() { return WaitForMessageBox(program_->ProcessId(), kTimeoutMs); }
+    void Press(const std::wstring& folder) { SetBox(folder), ClickButton(pack_); }
     bool PackEnabledAgain() {
         return Eventually([&] { return IsWindowEnabled(pack_) != FALSE; });
     }
@@ -143,7 +139,7 @@ protected:
     HWND window_ = nullptr, box_ = nullptr, pack_ = nullptr;
 };
 
-TEST_F(Window, ShowsItsControlsFromTwipsAndTakesAFolderButNoLoneSwitch) {
+TEST_F(Window, ShowsItsControlsFromTwipsTakesAFolderButNoLoneSwitchAndAsksForEachOldOutput) {
     Start(L"");
     EXPECT_EQ(WindowText(window_), L"Tavrin歌曲打包程序");
     const ExpectedControl controls[] = {
@@ -161,75 +157,58 @@ TEST_F(Window, ShowsItsControlsFromTwipsAndTakesAFolderButNoLoneSwitch) {
     EXPECT_EQ(program_->WaitForExit(500), std::nullopt);
     Close();
     SongFolder song(L"Dropped Song");
-    Start(L" \"" + song.path_ + L"\"");
+    Start(L" \"" + song.path_ + L"\"");  // as Explorer starts it for a folder dropped on its icon
     EXPECT_EQ(WindowText(box_), song.path_);
     EXPECT_FALSE(Exists(song.Pak()));
     ClickButton(pack_);
-    auto done = NextBox();
-    EXPECT_TRUE(done && done->text == L"打包完成!") << "no overwrite question: nothing was packed before the press";
-    Answer(done, IDOK);
+    const auto done = Reply(*program_, L"打包完成!", IDOK).value_or(MessageBoxInfo{});  // no question first
+    EXPECT_EQ(done.caption + done.text, L"Tavrin歌曲打包器打包完成!");
+    EXPECT_EQ(done.buttons, (std::vector<int>{IDOK}));
     song.ExpectHolds(true);
-    song.ExpectHolds(false);
     EXPECT_NE(WindowText(GetDlgItem(window_, 104)).find(L"Dropped Song/"), std::wstring::npos);
-    Close();
-}
 
-TEST_F(Window, PackAsksForEachOldOutputAndTheButtonWaits) {
-    Start(L"");
-    SongFolder song(L"Asked Song");
-    WriteBytes(song.Pak(), kOld);
+    WriteBytes(song.Pak(), kOld);  // both outputs there now: one question each, the button waiting
     WriteBytes(song.Tvn(), kOld);
-    Press(song.path_);
-    auto first = NextBox();
-    EXPECT_TRUE(first && first->text == L"文件 " + song.Pak() + L" 已存在,是否覆盖?");
-    EXPECT_FALSE(IsWindowEnabled(pack_));  // disabled for the whole run, questions included
-    Answer(first, IDNO);
-    auto second = NextBox();
-    EXPECT_TRUE(second && second->text == L"文件 " + song.Tvn() + L" 已存在,是否覆盖?");
-    Answer(second, IDYES);
-    auto done = NextBox();
-    ASSERT_TRUE(done);
-    EXPECT_EQ(done->text + L"|" + done->caption, L"打包完成!|Tavrin歌曲打包器");
-    EXPECT_EQ(done->buttons, (std::vector<int>{IDOK}));
-    Answer(done, IDOK);
+    Press(song.path_ + L"/");  // a trailing separator packs as the clean path
+    Reply(*program_, Question(song.Pak()), IDNO);
+    EXPECT_FALSE(IsWindowEnabled(pack_));  // for the whole run, questions included
+    Reply(*program_, Question(song.Tvn()), IDYES);
+    Reply(*program_, L"打包完成!", IDOK);
     EXPECT_TRUE(PackEnabledAgain());
     EXPECT_EQ(ReadBytes(song.Pak()), kOld);
     song.ExpectHolds(false);
     Close();
 }
 
-// A failed archive is told, the descriptor still packs and no completion follows; an empty box is
-// refused by both runs; Browse opens on the program's folder and Cancel keeps the box.
+// A failed archive is told, the descriptor still packs and no completion follows; an empty box and
+// a drive root are refused by both runs; Browse opens on the program's folder and Cancel keeps the box.
 TEST_F(Window, FailuresAndRefusalsAreToldWithoutCompletion) {
     Start(L"");
     SongFolder song(L"Half Song");
     HANDLE writer =
         CreateFileW((song.path_ + L"\\song.ogg").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     Press(song.path_);
-    auto failure = NextBox();
-    EXPECT_TRUE(failure && failure->text.find(L"song.ogg") != std::wstring::npos);
-    Answer(failure, IDOK);
+    Reply(*program_, L"song.ogg", IDOK);
     EXPECT_TRUE(PackEnabledAgain());
     CloseHandle(writer);
     EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value()) << "a completion message after a failure";
     EXPECT_FALSE(Exists(song.Pak()));
     song.ExpectHolds(false);
 
-    Press(L"");
-    for (int run = 0; run < 2; ++run) {
-        auto box = NextBox();
-        EXPECT_TRUE(box && box->text != L"打包完成!");
-        Answer(box, IDOK);
+    for (const wchar_t* refused : {L"", L"C:\\"}) {
+        Press(refused);
+        for (int run = 0; run < 2; ++run)
+            EXPECT_NE(Reply(*program_, L"", IDOK).value_or(MessageBoxInfo{}).text, L"打包完成!");
+        EXPECT_TRUE(PackEnabledAgain());
     }
-    EXPECT_TRUE(PackEnabledAgain());
     EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value());
 
-    SendMessageTimeoutW(box_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"), SMTO_ABORTIFHUNG, 5000, nullptr);
+    SetBox(L"typed");
     ClickButton(GetDlgItem(window_, 102));
-    Answer(NextBox(), IDCANCEL);
+    Reply(*program_, L"", IDCANCEL);
     EXPECT_EQ(WindowText(box_), L"typed");
     ClickButton(GetDlgItem(window_, 102));
-    Answer(NextBox(), IDOK);  // the preselected folder: the program's own
+    Reply(*program_, L"", IDOK);  // the preselected folder: the program's own
     const std::wstring folder = ProgramFolder().substr(0, ProgramFolder().size() - 1);
     EXPECT_TRUE(Eventually([&] { return _wcsicmp(WindowText(box_).c_str(), folder.c_str()) == 0; }));
     Close();
