@@ -57,9 +57,8 @@ protected:
     FinishedContainer Pack(const fs::path& output, const std::u16string& ext, unsigned jobs, PackSource& source,
                            std::vector<PackStep>* steps = nullptr) {
         PackJob job{song_.u16string(), ext, 1, output, output.u16string() + u".tmp", jobs};
-        return PackFolder(job, source, [steps](const PackStep& s) {
-            if (steps != nullptr) steps->push_back(s);
-        });
+        return PackFolder(job, source,
+                          steps ? PackProgress([steps](const PackStep& s) { steps->push_back(s); }) : nullptr);
     }
 
     tvtest::TempDir tmp_;

@@ -94,12 +94,8 @@ TEST_F(GenpakTool, ListAndVerifyPrintHeaderRecordsAndEscapes) {
          {tvtest::ListsmithSample().Build(), ArchiveBuilder().Folder("E").Build(), ArchiveBuilder().Build()})
         EXPECT_EQ(Genpak({"verify", Write("sound.pak", sound)}).code, 0);
 
-    const std::string odd = ArchiveBuilder::Listsmith()
-                                .Folder("s")
-                                .Packed("s/\x80" + std::string("a\\b\x01"), "x")
-                                .Add({"s/odd", 9, 0, 0, 0, 0, ""})
-                                .Build();
-    const auto oddLines = Genpak({"list", Write("odd.tvn", odd)}).Lines();
+    ArchiveBuilder odd = ArchiveBuilder::Listsmith().Folder("s").Packed("s/\x80" + std::string("a\\b\x01"), "x");
+    const auto oddLines = Genpak({"list", Write("odd.tvn", odd.Add({"s/odd", 9, 0, 0, 0, 0, ""}).Build())}).Lines();
     EXPECT_EQ(oddLines[0], "writer-bytes 00 06 listsmith");
     EXPECT_TRUE(oddLines[7].ends_with(" s/\\x80a\\x5Cb\\x01")) << oddLines[7];
     EXPECT_TRUE(oddLines[8].starts_with("2 method-9 ")) << oddLines[8];
@@ -109,8 +105,8 @@ TEST_F(GenpakTool, ListAndVerifyPrintHeaderRecordsAndEscapes) {
 // archive damaged (these faults of the archive as a whole come alone).
 struct FaultCase {
     const char* code;
-    int record;  // -1: the archive as a whole
-    ArchiveBuilder (*make)() = TunebaleSample;
+    int record;                          // -1: the archive as a whole
+    ArchiveBuilder (*make)() = nullptr;  // null: TunebaleSample
     void (*bend)(Record&) = nullptr;
     void (*damage)(std::string&, uint32_t) = nullptr;
 };
@@ -119,22 +115,22 @@ const FaultCase kFaults[] = {
     {"writer-bytes", -1, [] { return T(0x01, 0x03).Folder("S"); }},
     {"writer-bytes", -1, [] { return T(0x01, 0x06).Folder("S"); }},  // both bytes count
     {"writer-bytes", -1, [] { return T(0x00, 0x02).Folder("S"); }},
-    {"method", 1, TunebaleSample, [](Record& r) { r.method = 4; }},
-    {"name-nul", 2, TunebaleSample, [](Record& r) { r.afterName = 'x'; }},
+    {"method", 1, nullptr, [](Record& r) { r.method = 4; }},
+    {"name-nul", 2, nullptr, [](Record& r) { r.afterName = 'x'; }},
     {"name-empty", 1, [] { return T::Listsmith().Folder("S").Packed("", "abc"); }},
     {"name-encoding", 1, [] { return T().Folder("S").Stored("S/\x80", "a"); }},
     {"name-length", 1, [] { return T().Folder("S").Stored("S/" + std::string(253, 'n'), "a"); }},
     {"duplicate-name", 2, [] { return T::Listsmith().Folder("S").Packed("S/a", "1").Packed("S/a", "2"); }},
-    {"value-range", 3, TunebaleSample, [](Record& r) { r.method = 1, r.fileSize = r.packedSize = 0x80000000u; }},
-    {"data-offset", 2, TunebaleSample, [](Record& r) { r.dataOffset += 1; }},
-    {"data-offset", 4, TunebaleSample, [](Record& r) { r.dataOffset = 0; }},
-    {"folder-sizes", 4, TunebaleSample, [](Record& r) { r.fileSize = 1; }},
-    {"block-past-data", 2, TunebaleSample, [](Record& r) { r.packedSize += 100000; }},
-    {"stored-size", 1, TunebaleSample, [](Record& r) { r.fileSize += 1; }},
+    {"value-range", 3, nullptr, [](Record& r) { r.method = 1, r.fileSize = r.packedSize = 0x80000000u; }},
+    {"data-offset", 2, nullptr, [](Record& r) { r.dataOffset += 1; }},
+    {"data-offset", 4, nullptr, [](Record& r) { r.dataOffset = 0; }},
+    {"folder-sizes", 4, nullptr, [](Record& r) { r.fileSize = 1; }},
+    {"block-past-data", 2, nullptr, [](Record& r) { r.packedSize += 100000; }},
+    {"stored-size", 1, nullptr, [](Record& r) { r.fileSize += 1; }},
     {"packed-not-smaller", 1, [] { return T().Folder("S").Packed("S/noise", tvtest::RandomBytes(300, 8)); }},
     {"writer-method", 1, [] { return T::Listsmith().Folder("S").Stored("S/a", "abc"); }},
-    {"expand", 2, TunebaleSample, [](Record& r) { r.fileSize += 1; }},
-    {"expand", 6, TunebaleSample, [](Record& r) { r.method = 1; }},
+    {"expand", 2, nullptr, [](Record& r) { r.fileSize += 1; }},
+    {"expand", 6, nullptr, [](Record& r) { r.method = 1; }},
     {"first-record", 0, [] { return T().Stored("S", "a"); }},
     {"first-record", 0, [] { return T().Folder("S/T"); }},
     {"top-folder", 1, [] { return T::Listsmith().Folder("S").Packed("T/a", "abc"); }},
@@ -143,21 +139,19 @@ const FaultCase kFaults[] = {
     {"folder-count", 2, [] { return T::Listsmith().Folder("S").Packed("S/a", "abc").Folder("S/b"); }},
     {"order", 2, [] { return T().Folder("S").Stored("S/b", "1").Stored("S/a", "2"); }},
     {"order", 2, [] { return T().Folder("S").Stored("S/sub.txt", "1").Folder("S/sub"); }},
-    {"too-short", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t) { s.resize(16); }},
-    {"end-tag", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t) { s.back() = 0; }},
-    {"dir-offset", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 9, 3); }},
-    {"marker", -1, TunebaleSample, nullptr, [](std::string& s, uint32_t d) { s[d - 8] = 'g'; }},
-    {"records-overrun", -1, TunebaleSample, nullptr,
-     [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1000); }},
-    {"directory-gap", -1, TunebaleSample, nullptr,
-     [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1); }},
-    {"data-size", -1, TunebaleSample, nullptr,  // one more byte of entry data than the blocks account for
+    {"too-short", -1, nullptr, nullptr, [](std::string& s, uint32_t) { s.resize(16); }},
+    {"end-tag", -1, nullptr, nullptr, [](std::string& s, uint32_t) { s.back() = 0; }},
+    {"dir-offset", -1, nullptr, nullptr, [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 9, 3); }},
+    {"marker", -1, nullptr, nullptr, [](std::string& s, uint32_t d) { s[d - 8] = 'g'; }},
+    {"records-overrun", -1, nullptr, nullptr, [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1000); }},
+    {"directory-gap", -1, nullptr, nullptr, [](std::string& s, uint32_t) { tvtest::PutLe32(s, s.size() - 5, 1); }},
+    {"data-size", -1, nullptr, nullptr,  // one more byte of entry data than the blocks account for
      [](std::string& s, uint32_t d) { s.insert(s.begin() + d - 8, 'x'), tvtest::PutLe32(s, s.size() - 9, d + 1); }},
 };
 
 TEST_F(GenpakTool, VerifyReportsEachKindOfFault) {
     for (const FaultCase& c : kFaults) {
-        ArchiveBuilder b = c.make();
+        ArchiveBuilder b = c.make ? c.make() : TunebaleSample();
         if (c.bend) c.bend(b.Records()[static_cast<size_t>(c.record)]);
         std::string bytes = b.Build();
         if (c.damage) c.damage(bytes, b.DirOffset());
@@ -187,9 +181,7 @@ TEST(GenpakVerify, FindsFaultsInEveryTruncation) {
 TEST_F(GenpakTool, ExtractWritesMembersRefusesNamesThatLeaveTheFolderAndTellsWhatDidNotExpand) {
     const fs::path out = tmp_.Path() / "out";
     Result r = Genpak({"extract", Write("MySong.pak", TunebaleSample().Build()), out});
-    EXPECT_EQ(r.out, "extracted 2 folders and 5 files\n");
-    EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "a.bin") + tvtest::ReadFile(out / "MySong" / "empty"),
-              tvtest::RandomBytes(100, 1));
+    EXPECT_EQ(r.out, "extracted 2 folders and 5 files\n");  // what they hold: tests/e2e, through archive_check
     EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "sub" / fs::path(u"\u6B4C\u66F2.txt")), tvtest::TextLike(2000, 3));
 
     ArchiveBuilder bad = TunebaleSample();
@@ -252,22 +244,16 @@ TEST_F(GenpakTool, TheProgramPrintsUtf8AndExitsWithTheDocumentedCodes) {
 TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
     const fs::path song = tmp_.Path() / fs::path(u"\u6B4C-Song"), pak = song.u16string() + u".pak",
                    tvn = song.u16string() + u".tvn";
-    fs::create_directories(song / "sub");
+    fs::create_directories(song);
     tvtest::WriteFile(song / "song.OGG", tvtest::RandomBytes(5000, 4));
-    tvtest::WriteFile(song / "sub" / "kick.wav", tvtest::TextLike(3000, 5));
     tvtest::WriteFile(song / "chart.xml", tvtest::TextLike(9000, 6));
-    tvtest::WriteFile(song / "empty.png", "");
     Result r = Genpak({"pack", song, tmp_.Path() / "missing"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("missing: no such folder"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("2 packed, 0 kept, 2 failed"), std::string::npos) << r.out;
     // The audio in the one, the rest in the other (both front ends write the same bytes: tests/e2e).
-    EXPECT_EQ(Genpak({"verify", pak}).code + Genpak({"verify", tvn}).code, 0);
-    const std::string listed = Genpak({"list", pak}).out;
-    EXPECT_TRUE(listed.find("/sub/kick.wav\n") != std::string::npos && listed.find("chart") == std::string::npos);
-    ASSERT_EQ(Genpak({"extract", tvn, tmp_.Path() / "out"}).code, 0);
-    EXPECT_EQ(tvtest::ReadFile(tmp_.Path() / "out" / song.filename() / "chart.xml"), tvtest::TextLike(9000, 6));
-
+    EXPECT_EQ(Genpak({"list", pak}).Lines().back(), "1 stored 0 5000 5000 " + Utf8(song.filename()) + "/song.OGG");
+    EXPECT_EQ(Genpak({"verify", tvn}).out.substr(0, 16), "ok: 2 records (1");
     const std::string before = tvtest::ReadFile(tvn);
     EXPECT_NE(Genpak({"pack", "--only", "tvn", "--xor", song}).out.find("0 packed, 1 kept, 0 failed"),
               std::string::npos);
@@ -276,11 +262,11 @@ TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
     EXPECT_NE(Genpak({"list", tvn}).out.find(" lzss-xor "), std::string::npos);
 
     // A failure names its file, keeps the old archive and is counted, with any number of threads.
-    tvtest::WriteFile(song / "sub" / "huge.mp3", "");
-    fs::resize_file(song / "sub" / "huge.mp3", 0x80000000ull);
+    tvtest::WriteFile(song / "huge.mp3", "");
+    fs::resize_file(song / "huge.mp3", 0x80000000ull);
     r = Genpak({"pack", "--force", "--jobs", "3", "--only", "pak", song});
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("failed " + Utf8(pak) + ": " + Utf8(song) + "/sub/huge.mp3: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("failed " + Utf8(pak) + ": " + Utf8(song) + "/huge.mp3: "), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("0 packed, 0 kept, 1 failed"), std::string::npos) << r.out;
     EXPECT_EQ(Genpak({"verify", pak}).code, 0);
 }

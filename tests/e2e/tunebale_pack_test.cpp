@@ -123,13 +123,10 @@ protected:
         ASSERT_NE(window_, nullptr) << "tunebale.exe showed no window";
         box_ = GetDlgItem(window_, 101), pack_ = GetDlgItem(window_, 103);
     }
-    void SetBox(const std::wstring& text) {
-        SendMessageTimeoutW(box_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
-                            nullptr);
-    }
+    void SetBox(const std::wstring& text) { SendMessageW(box_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
     void Press(const std::wstring& folder) { SetBox(folder), ClickButton(pack_); }
     bool PackEnabledAgain() {
-        return Eventually([&] { return IsWindowEnabled(pack_) != FALSE; });
+        return Eventually([&] { return IsWindowEnabled(pack_); });
     }
     void Close() {
         PostMessageW(window_, WM_CLOSE, 0, 0);
