@@ -113,32 +113,28 @@ TEST(CommandMode, FailuresAreToldAndEndWithExitCode1) {
     EXPECT_FALSE(Exists(song.path_ + L" gone.pak"));
 }
 
-// The window: started bare, with a lone switch (no folder for the box) or with a folder (it waits
-// for Pack).
-class Window : public ::testing::Test {
-protected:
-    void Start(const std::wstring& arguments) {
-        program_ = std::make_unique<RunningProgram>(Tunebale(arguments));
-        window_ = WaitForTopWindow(program_->ProcessId(), L"TavrinTunebaleMain", kTimeoutMs);
-        ASSERT_NE(window_, nullptr) << "tunebale.exe showed no window";
-        box_ = GetDlgItem(window_, 101), pack_ = GetDlgItem(window_, 103);
-    }
-    void SetBox(const std::wstring& text) { SendMessageW(box_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
-    void Press(const std::wstring& folder) { SetBox(folder), ClickButton(pack_); }
-    bool PackEnabledAgain() {
-        return Eventually([&] { return IsWindowEnabled(pack_); });
-    }
-    void Close() {
-        PostMessageW(window_, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program_->WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
-    }
-    std::unique_ptr<RunningProgram> program_;
-    HWND window_ = nullptr, box_ = nullptr, pack_ = nullptr;
-};
-
-TEST_F(Window, ShowsItsControlsFromTwipsTakesAFolderButNoLoneSwitchAndAsksForEachOldOutput) {
-    Start(L"");
-    EXPECT_EQ(WindowText(window_), L"Tavrin歌曲打包程序");
+// The window against its twips; a lone switch (no folder) or a folder given (it waits for Pack); one
+// question per old output; failures and refusals told without completion; Browse.
+TEST(Window, PacksAsksTellsRefusesAndBrowses) {
+    std::unique_ptr<RunningProgram> program;
+    HWND window = nullptr, box = nullptr, pack = nullptr;
+    auto start = [&](const std::wstring& arguments) {
+        program = std::make_unique<RunningProgram>(Tunebale(arguments));
+        window = WaitForTopWindow(program->ProcessId(), L"TavrinTunebaleMain", kTimeoutMs);
+        ASSERT_NE(window, nullptr) << "tunebale.exe showed no window";
+        box = GetDlgItem(window, 101), pack = GetDlgItem(window, 103);
+    };
+    auto press = [&](const std::wstring& text, int button = 103) {
+        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        ClickButton(GetDlgItem(window, button));
+    };
+    auto packEnabledAgain = [&] { return Eventually([&] { return IsWindowEnabled(pack); }); };
+    auto close = [&] {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+    };
+    start(L"");
+    EXPECT_EQ(WindowText(window), L"Tavrin歌曲打包程序");
     const ExpectedControl controls[] = {
         {L"Edit", L"", {1320, 120, 3855, 270}, true},
         {L"Button", L"&B.浏览...", {5280, 120, 1215, 375}, true},
@@ -147,68 +143,60 @@ TEST_F(Window, ShowsItsControlsFromTwipsTakesAFolderButNoLoneSwitchAndAsksForEac
         {L"Static", L"要打包的目录:", {120, 120, 1215, 255}, false},
         {L"Static", L"用鼠标右键打包完全支持Unicode哦!", {120, 480, 1572, 612}, false},
     };
-    ExpectForm(window_, 6708, 1704, controls);
-    Close();
-    Start(L" -cpr");
-    EXPECT_EQ(WindowText(box_), L"");
-    EXPECT_EQ(program_->WaitForExit(500), std::nullopt);
-    Close();
+    ExpectForm(window, 6708, 1704, controls);
+    close();
+    start(L" -cpr");
+    EXPECT_EQ(WindowText(box), L"");
+    EXPECT_EQ(program->WaitForExit(500), std::nullopt);
+    close();
     SongFolder song(L"Dropped Song");
-    Start(L" \"" + song.path_ + L"\"");  // as Explorer starts it for a folder dropped on its icon
-    EXPECT_EQ(WindowText(box_), song.path_);
+    start(L" \"" + song.path_ + L"\"");  // as Explorer starts it for a folder dropped on its icon
+    EXPECT_EQ(WindowText(box), song.path_);
     EXPECT_FALSE(Exists(song.Pak()));
-    ClickButton(pack_);
-    const auto done = Reply(*program_, L"打包完成!", IDOK).value_or(MessageBoxInfo{});  // no question first
+    ClickButton(pack);
+    const auto done = Reply(*program, L"打包完成!", IDOK).value_or(MessageBoxInfo{});  // no question first
     EXPECT_EQ(done.caption + done.text, L"Tavrin歌曲打包器打包完成!");
     EXPECT_EQ(done.buttons, (std::vector<int>{IDOK}));
     song.ExpectHolds(true);
-    EXPECT_NE(WindowText(GetDlgItem(window_, 104)).find(L"Dropped Song/"), std::wstring::npos);
+    EXPECT_NE(WindowText(GetDlgItem(window, 104)).find(L"Dropped Song/"), std::wstring::npos);
 
-    WriteBytes(song.Pak(), kOld);  // both outputs there now: one question each, the button waiting
+    WriteBytes(song.Pak(), kOld);
     WriteBytes(song.Tvn(), kOld);
-    Press(song.path_ + L"/");  // a trailing separator packs as the clean path
-    Reply(*program_, Question(song.Pak()), IDNO);
-    EXPECT_FALSE(IsWindowEnabled(pack_));  // for the whole run, questions included
-    Reply(*program_, Question(song.Tvn()), IDYES);
-    Reply(*program_, L"打包完成!", IDOK);
-    EXPECT_TRUE(PackEnabledAgain());
+    press(song.path_ + L"/");  // a trailing separator packs as the clean path
+    Reply(*program, Question(song.Pak()), IDNO);
+    EXPECT_FALSE(IsWindowEnabled(pack));  // for the whole run, questions included
+    Reply(*program, Question(song.Tvn()), IDYES);
+    Reply(*program, L"打包完成!", IDOK);
+    EXPECT_TRUE(packEnabledAgain());
     EXPECT_EQ(ReadBytes(song.Pak()), kOld);
     song.ExpectHolds(false);
-    Close();
-}
 
-// A failed archive is told, the descriptor still packs and no completion follows; an empty box and
-// a drive root are refused by both runs; Browse opens on the program's folder and Cancel keeps the box.
-TEST_F(Window, FailuresAndRefusalsAreToldWithoutCompletion) {
-    Start(L"");
-    SongFolder song(L"Half Song");
+    DeleteFileW(song.Pak().c_str());
     HANDLE writer =
         CreateFileW((song.path_ + L"\\song.ogg").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    Press(song.path_);
-    Reply(*program_, L"song.ogg", IDOK);
-    EXPECT_TRUE(PackEnabledAgain());
+    press(song.path_);
+    Reply(*program, L"song.ogg", IDOK);
+    Reply(*program, Question(song.Tvn()), IDYES);
+    EXPECT_TRUE(packEnabledAgain());
     CloseHandle(writer);
-    EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value()) << "a completion message after a failure";
+    EXPECT_FALSE(WaitForMessageBox(program->ProcessId(), 300).has_value()) << "a completion message after a failure";
     EXPECT_FALSE(Exists(song.Pak()));
     song.ExpectHolds(false);
-
     for (const wchar_t* refused : {L"", L"C:\\"}) {
-        Press(refused);
+        press(refused);
         for (int run = 0; run < 2; ++run)
-            EXPECT_NE(Reply(*program_, L"", IDOK).value_or(MessageBoxInfo{}).text, L"打包完成!");
-        EXPECT_TRUE(PackEnabledAgain());
+            EXPECT_NE(Reply(*program, L"", IDOK).value_or(MessageBoxInfo{}).text, L"打包完成!");
+        EXPECT_TRUE(packEnabledAgain());
     }
-    EXPECT_FALSE(WaitForMessageBox(program_->ProcessId(), 300).has_value());
 
-    SetBox(L"typed");
-    ClickButton(GetDlgItem(window_, 102));
-    Reply(*program_, L"", IDCANCEL);
-    EXPECT_EQ(WindowText(box_), L"typed");
-    ClickButton(GetDlgItem(window_, 102));
-    Reply(*program_, L"", IDOK);  // the preselected folder: the program's own
+    press(L"typed", 102);
+    Reply(*program, L"", IDCANCEL);
+    EXPECT_EQ(WindowText(box), L"typed");
+    press(L"typed", 102);
+    Reply(*program, L"", IDOK);  // the preselected folder: the program's own
     const std::wstring folder = ProgramFolder().substr(0, ProgramFolder().size() - 1);
-    EXPECT_TRUE(Eventually([&] { return _wcsicmp(WindowText(box_).c_str(), folder.c_str()) == 0; }));
-    Close();
+    EXPECT_TRUE(Eventually([&] { return _wcsicmp(WindowText(box).c_str(), folder.c_str()) == 0; }));
+    close();
 }
 
 }  // namespace
