@@ -1,12 +1,13 @@
-// The pack engine on real folders through the platform's own listing and reading (the standard
-// library natively, Win32 under Wine): the bytes do not depend on the number of threads, progress
-// comes in order, and every failure names its file and leaves an old container as it was.
+// The pack engine and container writer on real folders (the standard library natively, Win32 under
+// Wine): bytes independent of threads, progress in order, failures that name their file and
+// leave an old container as it was.
 #include "tavrin/pack_engine.h"
 
 #include <gtest/gtest.h>
 
 #include "genpak_reader.h"
 #include "names.h"
+#include "tavrin/audio_patterns.h"
 #include "tavrin/pack_sources.h"
 #include "test_archives.h"
 
@@ -53,20 +54,28 @@ protected:
         fs::create_directories((song_ / relative).parent_path());
         tvtest::WriteFile(song_ / relative, bytes);
     }
-    // Packs the folder into output with the given threads; the progress steps go to steps.
     FinishedContainer Pack(const fs::path& output, const std::u16string& ext, unsigned jobs, PackSource& source,
                            std::vector<PackStep>* steps = nullptr) {
         PackJob job{song_.u16string(), ext, 1, output, output.u16string() + u".tmp", jobs};
-        return PackFolder(job, source, [steps](const PackStep& s) {
-            if (steps != nullptr) steps->push_back(s);
-        });
+        return PackFolder(job, source,
+                          steps ? PackProgress([steps](const PackStep& s) { steps->push_back(s); }) : nullptr);
     }
 
     tvtest::TempDir tmp_;
     fs::path song_;
 };
 
-// Each record as genpak list shows it: name, method, data offset, packed and file size.
+// The file a FileFailure named and why; nothing when none was thrown.
+std::pair<fs::path, std::wstring> FailureOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const FileFailure& e) {
+        return {e.file, e.reason};
+    }
+    return {};
+}
+
+// Each record as "name method offset packed size", its content checked against the file.
 std::vector<std::string> Records(const fs::path& archive, const fs::path& folder) {
     const std::string bytes = tvtest::ReadFile(archive);
     tvapi::genpak::MemorySource source(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -77,9 +86,9 @@ std::vector<std::string> Records(const fs::path& archive, const fs::path& folder
         std::u16string name;
         EXPECT_TRUE(tvapi::names::FromGb18030(dir.Name(e), name));
         const std::u8string utf8 = fs::path(name).u8string();
-        records.push_back(std::string(utf8.begin(), utf8.end()) + " " + std::to_string(e.method) + " " +
-                          std::to_string(e.dataOffset) + " " + std::to_string(e.packedSize) + " " +
-                          std::to_string(e.fileSize));
+        records.push_back(std::string(utf8.begin(), utf8.end()));
+        for (uint32_t n : {uint32_t{e.method}, e.dataOffset, e.packedSize, e.fileSize})
+            records.back() += " " + std::to_string(n);
         if (e.method == tvapi::genpak::kFolder) continue;
         std::string content(e.fileSize, '\0');
         EXPECT_TRUE(tvapi::genpak::ReadMember(source, e, reinterpret_cast<uint8_t*>(content.data())));
@@ -88,22 +97,18 @@ std::vector<std::string> Records(const fs::path& archive, const fs::path& folder
     return records;
 }
 
-// The whole container of an empty folder, byte for byte: marker and writer bytes, the folder's
-// record, the trailer.
-TEST_F(PackEngine, AnEmptyFolderIsMarkerOneRecordAndTrailer) {
+// The whole container of an empty folder, byte for byte (marker and writer bytes, the folder's
+// record, the trailer); what goes into each container of a full one, in which order and form:
+// audio by its lower-cased whole name, every folder in both, "sub" before "sub.txt" before
+// "sub/...", empty files without a block, raw storage for what does not shrink, names in GB18030
+// and back, a link back not followed.
+TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     FaultySource source;
     const fs::path pak = tmp_.Path() / "empty.pak";
     fs::create_directory(tmp_.Path() / "My Song");
     PackFolder({(tmp_.Path() / "My Song").u16string(), u"pak", 1, pak, pak.u16string() + u".tmp"}, source, nullptr);
-    const std::string expected = std::string("GENPAK\x01\x02\x07\x02", 10) + std::string(12, '\0') +
-                                 std::string("My Song\0\x08\0\0\0\x01\0\0\0\x12", 17);
-    EXPECT_EQ(tvtest::ReadFile(pak), expected);
-}
-
-// What goes into each container, in which order and form: audio by its lower-cased whole name,
-// every folder in both, "sub" before "sub.txt" before "sub/...", empty files without a block,
-// raw storage for what does not shrink, names in GB18030 and back.
-TEST_F(PackEngine, AFolderBecomesTheseRecords) {
+    EXPECT_EQ(tvtest::ReadFile(pak), std::string("GENPAK\x01\x02\x07\x02", 10) + std::string(12, '\0') +
+                                         std::string("My Song\0\x08\0\0\0\x01\0\0\0\x12", 17));
     fs::create_directories(song_ / "empty");
     Put("SONG.MP3", tvtest::RandomBytes(500, 1));
     Put("Voice.Opus", "");
@@ -113,7 +118,8 @@ TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     Put("sub/k.wav", tvtest::RandomBytes(100, 3));
     Put(fs::path(u"sub/\u6B4C\uD55C\U0001F3B5.txt"), "");
     const std::string s = "\u6B4C Song";
-    FaultySource source;
+    source.root = song_.u16string();
+    source.loopsBack = u"/loop";
     Pack(song_.u16string() + u".tvn", u"tvn", 2, source);
     Pack(song_.u16string() + u".pak", u"pak", 2, source);
     EXPECT_EQ(Records(song_.u16string() + u".pak", song_),
@@ -122,12 +128,11 @@ TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     const std::vector<std::string> tvn = Records(song_.u16string() + u".tvn", song_);
     ASSERT_EQ(tvn.size(), 7u);
     EXPECT_EQ(
-        std::vector(tvn.begin(), tvn.begin() + 4),
-        (std::vector<std::string>{s + " 2 0 0 0", s + "/empty 2 0 0 0", s + "/song.mpeg 0 0 1 1", s + "/sub 2 1 0 0"}));
-    EXPECT_EQ(tvn[4], s + "/sub.txt 0 1 6 6");
-    EXPECT_EQ(tvn[5], s + "/sub/\u6B4C\uD55C\U0001F3B5.txt 0 7 0 0");
-    EXPECT_TRUE(tvn[6].starts_with(s + "/track.ogg.bak 1 7 ")) << tvn[6];  // shrinks: LZSS
-    EXPECT_TRUE(tvn[6].ends_with(" 4000")) << tvn[6];
+        std::vector(tvn.begin(), tvn.begin() + 6),
+        (std::vector<std::string>{s + " 2 0 0 0", s + "/empty 2 0 0 0", s + "/song.mpeg 0 0 1 1", s + "/sub 2 1 0 0",
+                                  s + "/sub.txt 0 1 6 6", s + "/sub/\u6B4C\uD55C\U0001F3B5.txt 0 7 0 0"}));
+    EXPECT_TRUE(tvn[6].starts_with(s + "/track.ogg.bak 1 7 ") && tvn[6].ends_with(" 4000")) << tvn[6];  // LZSS
+    EXPECT_FALSE(MatchesPattern(std::u16string(5000, u'a'), u"*a*a*a*b"));  // "*" backtracks, in time
 }
 
 TEST_F(PackEngine, ThreadsChangeNeitherTheBytesNorTheOrderOfProgressOrFailures) {
@@ -135,112 +140,91 @@ TEST_F(PackEngine, ThreadsChangeNeitherTheBytesNorTheOrderOfProgressOrFailures) 
     const size_t sizes[] = {0, 1, 7, 300, 4096, 40000};
     for (int i = 0; i < 60; ++i) {
         const std::string dir = i % 3 == 0 ? "" : (i % 3 == 1 ? "sub/" : "sub/deep/");
-        const size_t n = sizes[i % 6];
         Put(dir + "f" + std::to_string(i) + (i % 2 ? ".ogg" : ".OGG"),
-            i % 4 < 2 ? tvtest::RandomBytes(n, static_cast<uint32_t>(i))
-                      : tvtest::TextLike(n, static_cast<uint32_t>(i)));
+            (i % 4 < 2 ? tvtest::RandomBytes : tvtest::TextLike)(sizes[i % 6], static_cast<uint32_t>(i)));
     }
     FaultySource source;
     std::vector<PackStep> firstSteps;
     const fs::path first = tmp_.Path() / "jobs1.pak";
-    const FinishedContainer done = Pack(first, u"pak", 1, source, &firstSteps);
-    EXPECT_EQ(done.entryCount, 63);
+    EXPECT_EQ(Pack(first, u"pak", 1, source, &firstSteps).entryCount, 63);
     ASSERT_EQ(firstSteps.size(), 64u);
-    for (size_t i = 0; i < firstSteps.size(); ++i) {
-        EXPECT_EQ(firstSteps[i].index, i);
-        EXPECT_EQ(firstSteps[i].name == nullptr, i == 63);
-        if (i > 0) {
-            EXPECT_GE(firstSteps[i].bytesDone, firstSteps[i - 1].bytesDone);
-        }
-    }
+    for (size_t i = 0; i < firstSteps.size(); ++i)
+        EXPECT_TRUE(firstSteps[i].index == i && (firstSteps[i].name == nullptr) == (i == 63) &&
+                    firstSteps[i].bytesDone >= firstSteps[i ? i - 1 : 0].bytesDone);
     EXPECT_EQ(firstSteps.back().bytesDone, firstSteps.back().bytesTotal);
-
     // Several unreadable files (f1, f11, f21 ...): one thread meets one of them first; so must more.
-    source.unreadable = u"1.ogg";
-    fs::path firstFailure;
-    try {
-        Pack(first.u16string() + u"x", u"pak", 1, source);
-    } catch (const FileFailure& f) {
-        firstFailure = f.file;
-    }
-    ASSERT_FALSE(firstFailure.empty());
+    auto failure = [&](const fs::path& output, unsigned jobs) {
+        source.unreadable = u"1.ogg";
+        const auto named = FailureOf([&] { Pack(output, u"pak", jobs, source); }).first;
+        source.unreadable.clear();
+        return named;
+    };
+    const fs::path firstFailure = failure(first.u16string() + u"x", 1);
+    EXPECT_FALSE(firstFailure.empty());
     for (unsigned jobs : {2u, 4u, 7u}) {
         SCOPED_TRACE(jobs);
-        source.unreadable.clear();
         const fs::path output = tmp_.Path() / ("jobs" + std::to_string(jobs) + ".pak");
         std::vector<PackStep> steps;
         Pack(output, u"pak", jobs, source, &steps);
         EXPECT_EQ(tvtest::ReadFile(output), tvtest::ReadFile(first));
         ASSERT_EQ(steps.size(), firstSteps.size());
         for (size_t i = 0; i < steps.size(); ++i) EXPECT_EQ(steps[i].bytesDone, firstSteps[i].bytesDone);
-
-        source.unreadable = u"1.ogg";
-        try {
-            Pack(output, u"pak", jobs, source);
-            ADD_FAILURE() << "packed past an unreadable file";
-        } catch (const FileFailure& f) {
-            EXPECT_EQ(f.file, firstFailure);
-        }
+        EXPECT_EQ(failure(output, jobs), firstFailure);
         EXPECT_EQ(tvtest::ReadFile(output), tvtest::ReadFile(first));
     }
 }
 
 TEST_F(PackEngine, EachFailureNamesItsFileAndLeavesTheOldContainerAsItWas) {
-    struct Case {
-        const char* what;
-        std::function<void(FaultySource&)> arrange;
-        std::u16string named;  // the end of the file or folder the failure names
-    };
     const std::u16string longPart(62, u'\u957F');  // 124 bytes in GB18030: 257 with the folder's name
-    const fs::path output = tmp_.Path() / "out.tvn";
-    const Case cases[] = {
-        {"a file that cannot be read", [](FaultySource& s) { s.unreadable = u"locked.xml"; }, u"locked.xml"},
-        {"a folder that cannot be listed", [](FaultySource& s) { s.unlistable = u"/deny"; }, u"/deny"},
-        {"a file of 2 GiB", [&](FaultySource&) { fs::resize_file(song_ / "huge.png", 0x80000000ull); }, u"huge.png"},
-        {"a name over 254 bytes", [&](FaultySource&) { Put(fs::path(longPart) / fs::path(longPart) / "x.txt", "x"); },
+    const fs::path output = tmp_.Path() / "out.tvn", temporary = output.u16string() + u".tmp";
+    // What each case makes go wrong, and the end of the file or folder the failure names.
+    const std::pair<std::function<void(FaultySource&)>, std::u16string> cases[] = {
+        {[](FaultySource& s) { s.unreadable = u"locked.xml"; }, u"locked.xml"},
+        {[](FaultySource& s) { s.unlistable = u"/deny"; }, u"/deny"},
+        {[&](FaultySource&) { fs::resize_file(song_ / "huge.png", 0x80000000ull); }, u"huge.png"},  // 2 GiB
+        {[&](FaultySource&) { Put(fs::path(longPart) / fs::path(longPart) / "x.txt", "x"); },
          longPart + u"/" + longPart},
-        {"a read-only container",
-         [&](FaultySource&) { fs::permissions(output, fs::perms::owner_write, fs::perm_options::remove); }, u"out.tvn"},
-        {"a temporary name taken by a folder",
-         [&](FaultySource&) { fs::create_directory(output.u16string() + u".tmp"); }, u"out.tvn.tmp"},
+        {[&](FaultySource&) { fs::permissions(output, fs::perms::owner_write, fs::perm_options::remove); }, u"out.tvn"},
+        {[&](FaultySource&) { fs::create_directory(temporary); }, u"out.tvn.tmp"},  // the temporary name taken
     };
-    Put("a.xml", "a");
     Put("locked.xml", tvtest::TextLike(5000, 1));
     Put("huge.png", "");
     fs::create_directories(song_ / "deny");
-    for (const Case& c : cases) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
         for (unsigned jobs : {1u, 3u}) {
-            SCOPED_TRACE(std::string(c.what) + ", jobs " + std::to_string(jobs));
+            SCOPED_TRACE(std::to_string(i) + ", jobs " + std::to_string(jobs));
             tvtest::WriteFile(output, "OLD");
             FaultySource source;
-            source.root = song_.u16string();
-            c.arrange(source);
-            try {
-                Pack(output, u"tvn", jobs, source);
-                ADD_FAILURE() << "packed";
-            } catch (const FileFailure& f) {
-                EXPECT_TRUE(f.file.u16string().ends_with(c.named)) << f.file;
-                EXPECT_FALSE(f.reason.empty());
-            }
+            cases[i].first(source);
+            const auto [file, reason] = FailureOf([&] { Pack(output, u"tvn", jobs, source); });
+            EXPECT_TRUE(file.u16string().ends_with(cases[i].second) && !reason.empty()) << file;
             fs::permissions(output, fs::perms::owner_write, fs::perm_options::add);
             EXPECT_EQ(tvtest::ReadFile(output), "OLD");
             EXPECT_FALSE(fs::exists(output.u16string() + u".part"));
-            const fs::path temporary = output.u16string() + u".tmp";
             EXPECT_EQ(fs::exists(temporary), fs::is_directory(temporary));  // no file; a folder of the user's stays
         }
         // Undo what the case made on disk, so the next one fails only for its own reason.
         fs::resize_file(song_ / "huge.png", 0);
         fs::remove_all(song_ / fs::path(longPart));
-        fs::remove_all(output.u16string() + u".tmp");
+        fs::remove_all(temporary);
     }
 }
 
-TEST_F(PackEngine, AFolderLinkBackIntoTheTreeIsNotFollowedAgain) {
-    Put("sub/a.ogg", tvtest::RandomBytes(100, 3));
-    FaultySource source;
-    source.root = song_.u16string();
-    source.loopsBack = u"/loop";
-    EXPECT_EQ(Pack(tmp_.Path() / "out.pak", u"pak", 2, source).entryCount, 3);  // folder, sub, sub/a.ogg
+// The writer alone: an entry that would take the container past the format's signed 2 GiB is
+// refused, and the writer goes on.
+TEST(GenpakWriter, AnEntryPast2GiBIsRefused) {
+    tvtest::TempDir dir;
+    const fs::path output = dir.Path() / "song.tvn", temporary = dir.Path() / "song.tmp";
+    GenpakWriter writer(output, temporary, CommitPolicy::kReplaceWhenDone, {1, 2});
+    writer.AddFolder("F");  // 16 bytes of directory
+    // With the marker (8), this entry's record (18) and the trailer (9), 51 bytes beside the data:
+    // one byte more of data and DirOffset or the trailer would pass the largest signed offset.
+    const uint32_t tooMuch = 0x7FFFFFFFu - 51 + 1;
+    EXPECT_NE(FailureOf([&] { writer.AddFile("F/a", 0, "", tooMuch, tooMuch); }).second.find(L"2 GiB"),
+              std::wstring::npos);
+    writer.AddFile("F/b", tvapi::genpak::kStored, "", 1, 1);  // the writer is still usable
+    writer.Finish();
+    EXPECT_EQ(tvtest::ReadFile(output).size(), 1u + 8 + 16 + 18 + 9);
 }
 
 }  // namespace
