@@ -4,7 +4,6 @@
 #include <chrono>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 #include "lzss.h"
@@ -15,56 +14,23 @@ void PutLe32(std::string& s, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-uint32_t GetLe32(const std::string& s, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + i]);
-    return v;
+static Record Make(const std::string& name, uint8_t method, const std::string& block, size_t fileSize) {
+    return {name, method, 0, static_cast<uint32_t>(block.size()), static_cast<uint32_t>(fileSize), 0, block};
 }
 
-ArchiveBuilder& ArchiveBuilder::Folder(const std::string& name) {
-    Record r;
-    r.name = name;
-    r.method = 2;
-    return Add(r);
-}
+ArchiveBuilder& ArchiveBuilder::Folder(const std::string& name) { return Add(Make(name, 2, "", 0)); }
 
 ArchiveBuilder& ArchiveBuilder::Stored(const std::string& name, const std::string& content) {
-    Record r;
-    r.name = name;
-    r.method = 0;
-    r.packedSize = r.fileSize = static_cast<uint32_t>(content.size());
-    r.block = content;
-    return Add(r);
+    return Add(Make(name, 0, content, content.size()));
 }
 
 ArchiveBuilder& ArchiveBuilder::Packed(const std::string& name, const std::string& content, bool withXor) {
-    std::string out(tvapi::lzss::CompressBound(static_cast<uint32_t>(content.size())), '\0');
-    const uint32_t n = tvapi::lzss::Compress(
-        reinterpret_cast<const uint8_t*>(content.data()), static_cast<uint32_t>(content.size()),
-        reinterpret_cast<uint8_t*>(out.data()), tvapi::lzss::kLevelDefault, withXor, /*stopEarly=*/false);
-    out.resize(n);
-    Record r;
-    r.name = name;
-    r.method = withXor ? 3 : 1;
-    r.packedSize = n;
-    r.fileSize = static_cast<uint32_t>(content.size());
-    r.block = out;
-    return Add(r);
-}
-
-ArchiveBuilder& ArchiveBuilder::Literals(const std::string& name, const std::string& content) {
-    std::string out;
-    for (size_t i = 0; i < content.size(); i += 8) {
-        out += '\xFF';
-        out += content.substr(i, 8);
-    }
-    Record r;
-    r.name = name;
-    r.method = 1;
-    r.packedSize = static_cast<uint32_t>(out.size());
-    r.fileSize = static_cast<uint32_t>(content.size());
-    r.block = out;
-    return Add(r);
+    const auto n = static_cast<uint32_t>(content.size());
+    std::string out(tvapi::lzss::CompressBound(n), '\0');
+    out.resize(tvapi::lzss::Compress(reinterpret_cast<const uint8_t*>(content.data()), n,
+                                     reinterpret_cast<uint8_t*>(out.data()), tvapi::lzss::kLevelDefault, withXor,
+                                     /*stopEarly=*/false));
+    return Add(Make(name, withXor ? 3 : 1, out, n));
 }
 
 ArchiveBuilder& ArchiveBuilder::Add(Record record, bool keepOffset) {
@@ -75,17 +41,15 @@ ArchiveBuilder& ArchiveBuilder::Add(Record record, bool keepOffset) {
 }
 
 uint32_t ArchiveBuilder::DirOffset() const {
-    uint32_t data = 0;
+    uint32_t data = 8;
     for (const auto& r : records_) data += static_cast<uint32_t>(r.block.size());
-    return data + 8;
+    return data;
 }
 
 std::string ArchiveBuilder::Build() const {
     std::string out;
     for (const auto& r : records_) out += r.block;
-    out += "GENPAK";
-    out += static_cast<char>(writer_[0]);
-    out += static_cast<char>(writer_[1]);
+    out += "GENPAK" + std::string{static_cast<char>(writer_[0]), static_cast<char>(writer_[1])};
     const auto dirOffset = static_cast<uint32_t>(out.size());
     for (const auto& r : records_) {
         const size_t at = out.size();
@@ -95,15 +59,13 @@ std::string ArchiveBuilder::Build() const {
         PutLe32(out, at + 2, r.dataOffset);
         PutLe32(out, at + 6, r.packedSize);
         PutLe32(out, at + 10, r.fileSize);
-        out += r.name;
-        out += static_cast<char>(r.afterName);
+        out += r.name + static_cast<char>(r.afterName);
     }
     const size_t at = out.size();
-    out.resize(at + 9);
+    out.resize(at + 8);
     PutLe32(out, at, dirOffset);
     PutLe32(out, at + 4, static_cast<uint32_t>(records_.size()));
-    out[at + 8] = '\x12';
-    return out;
+    return out + '\x12';
 }
 
 ArchiveBuilder TunebaleSample() {
@@ -145,12 +107,11 @@ std::string TextLike(size_t n, uint32_t seed) {
 }
 
 TempDir::TempDir() {
+    // Test programs run two at a time: create_directory fails on a name another one took.
     static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::ostringstream name;
-    name << "tvapi-test-" << stamp << "-" << counter++;
-    path_ = std::filesystem::temp_directory_path() / name.str();
-    std::filesystem::create_directories(path_);
+    const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    do path_ = std::filesystem::temp_directory_path() / ("tvapi-test-" + stamp + "-" + std::to_string(counter++));
+    while (!std::filesystem::create_directories(path_));
 }
 
 TempDir::~TempDir() {
@@ -160,8 +121,7 @@ TempDir::~TempDir() {
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!f) throw std::runtime_error("cannot write test file");
+    if (!f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) throw std::runtime_error("cannot write");
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
