@@ -10,18 +10,13 @@
 
 namespace tvtest {
 
-void PutLe32(std::string& s, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
+static std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
-static Record Make(const std::string& name, uint8_t method, const std::string& block, size_t fileSize) {
-    return {name, method, 0, static_cast<uint32_t>(block.size()), static_cast<uint32_t>(fileSize), 0, block};
-}
-
-ArchiveBuilder& ArchiveBuilder::Folder(const std::string& name) { return Add(Make(name, 2, "", 0)); }
+void PutLe32(std::string& s, size_t at, uint32_t v) { s.replace(at, 4, Le32(v)); }
 
 ArchiveBuilder& ArchiveBuilder::Stored(const std::string& name, const std::string& content) {
-    return Add(Make(name, 0, content, content.size()));
+    const auto n = static_cast<uint32_t>(content.size());
+    return Add({name, 0, 0, n, n, 0, content});
 }
 
 ArchiveBuilder& ArchiveBuilder::Packed(const std::string& name, const std::string& content, bool withXor) {
@@ -30,12 +25,11 @@ ArchiveBuilder& ArchiveBuilder::Packed(const std::string& name, const std::strin
     out.resize(tvapi::lzss::Compress(reinterpret_cast<const uint8_t*>(content.data()), n,
                                      reinterpret_cast<uint8_t*>(out.data()), tvapi::lzss::kLevelDefault, withXor,
                                      /*stopEarly=*/false));
-    return Add(Make(name, withXor ? 3 : 1, out, n));
+    return Add({name, static_cast<uint8_t>(withXor ? 3 : 1), 0, static_cast<uint32_t>(out.size()), n, 0, out});
 }
 
 ArchiveBuilder& ArchiveBuilder::Add(Record record, bool keepOffset) {
-    if (!keepOffset) record.dataOffset = position_;
-    position_ += static_cast<uint32_t>(record.block.size());
+    if (!keepOffset) record.dataOffset = DirOffset() - 8;
     records_.push_back(std::move(record));
     return *this;
 }
@@ -47,52 +41,39 @@ uint32_t ArchiveBuilder::DirOffset() const {
 }
 
 std::string ArchiveBuilder::Build() const {
-    std::string out;
-    for (const auto& r : records_) out += r.block;
-    out += "GENPAK" + std::string{static_cast<char>(writer_[0]), static_cast<char>(writer_[1])};
-    const auto dirOffset = static_cast<uint32_t>(out.size());
+    std::string data, dir;
     for (const auto& r : records_) {
-        const size_t at = out.size();
-        out.resize(at + 14);
-        out[at] = static_cast<char>(r.name.size());
-        out[at + 1] = static_cast<char>(r.method);
-        PutLe32(out, at + 2, r.dataOffset);
-        PutLe32(out, at + 6, r.packedSize);
-        PutLe32(out, at + 10, r.fileSize);
-        out += r.name + static_cast<char>(r.afterName);
+        data += r.block;
+        dir += std::string{static_cast<char>(r.name.size()), static_cast<char>(r.method)} + Le32(r.dataOffset) +
+               Le32(r.packedSize) + Le32(r.fileSize) + r.name + static_cast<char>(r.afterName);
     }
-    const size_t at = out.size();
-    out.resize(at + 8);
-    PutLe32(out, at, dirOffset);
-    PutLe32(out, at + 4, static_cast<uint32_t>(records_.size()));
-    return out + '\x12';
+    const std::string marker = "GENPAK" + std::string{static_cast<char>(writer_[0]), static_cast<char>(writer_[1])};
+    return data + marker + dir + Le32(DirOffset()) + Le32(static_cast<uint32_t>(records_.size())) + '\x12';
 }
 
 ArchiveBuilder TunebaleSample() {
-    ArchiveBuilder b = ArchiveBuilder::Tunebale();
-    b.Folder("MySong")
+    return ArchiveBuilder::Tunebale()
+        .Folder("MySong")
         .Stored("MySong/a.bin", RandomBytes(100, 1))
         .Packed("MySong/chart.xml", TextLike(4000, 2))
         .Stored("MySong/empty", "")
         .Folder("MySong/sub")
         .Stored("MySong/sub.txt", "sorts between sub and its contents")
         .Packed("MySong/sub/" + kSong + ".txt", TextLike(2000, 3), /*withXor=*/true);
-    return b;
 }
 
 ArchiveBuilder ListsmithSample() {
-    ArchiveBuilder b = ArchiveBuilder::Listsmith();
-    b.Folder("song7")
+    return ArchiveBuilder::Listsmith()
+        .Folder("song7")
         .Packed("song7/cover.png", RandomBytes(700, 4))              // grows; still method 1
         .Packed("song7/" + std::string(249, 'n'), TextLike(900, 5))  // NameLen 255
         .Packed("song7/100.txt", std::string("\xFF\xFE<\0M\0", 6));
-    return b;
 }
 
 std::string RandomBytes(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(rng() & 0xFF);
+    for (auto& c : s) c = static_cast<char>(rng());
     return s;
 }
 
@@ -102,12 +83,11 @@ std::string TextLike(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     std::string s;
     while (s.size() < n) s += kWords[rng() % std::size(kWords)];
-    s.resize(n);
-    return s;
+    return s.substr(0, n);
 }
 
 TempDir::TempDir() {
-    // Test programs run two at a time: create_directory fails on a name another one took.
+    // Test programs run two at a time: create_directories is false for a name another one took.
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     do path_ = std::filesystem::temp_directory_path() / ("tvapi-test-" + stamp + "-" + std::to_string(counter++));
@@ -120,8 +100,8 @@ TempDir::~TempDir() {
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) throw std::runtime_error("cannot write");
+    if (!std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error("cannot write test file");
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

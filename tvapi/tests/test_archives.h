@@ -9,13 +9,13 @@
 
 namespace tvtest {
 
-// One directory record as it will be written; the builder fills dataOffset unless told not to.
+// One directory record as it will be written, with the data block that goes into the entry data.
 struct Record {
-    std::string name;  // written as it is
+    std::string name;
     uint8_t method = 0;
     uint32_t dataOffset = 0, packedSize = 0, fileSize = 0;
     uint8_t afterName = 0;
-    std::string block;  // appended to the entry data
+    std::string block;
 };
 
 class ArchiveBuilder {
@@ -24,13 +24,12 @@ public:
     explicit ArchiveBuilder(uint8_t writer0 = 0x01, uint8_t writer1 = 0x02) : writer_{writer0, writer1} {}
     static ArchiveBuilder Tunebale() { return ArchiveBuilder(0x01, 0x02); }
     static ArchiveBuilder Listsmith() { return ArchiveBuilder(0x00, 0x06); }
-
-    ArchiveBuilder& Folder(const std::string& name);
+    ArchiveBuilder& Folder(const std::string& name) { return Add({name, 2, 0, 0, 0, 0, ""}); }
     ArchiveBuilder& Stored(const std::string& name, const std::string& content);
     // The codec's whole stream (method 1, or 3 with the XOR scheme), even when it does not shrink.
     ArchiveBuilder& Packed(const std::string& name, const std::string& content, bool withXor = false);
+    // Sets the record's dataOffset to where its block goes, unless keepOffset.
     ArchiveBuilder& Add(Record record, bool keepOffset = false);
-
     std::vector<Record>& Records() { return records_; }
     const std::vector<Record>& Records() const { return records_; }
     std::string Build() const;  // blocks, marker, directory, trailer
@@ -39,7 +38,6 @@ public:
 private:
     uint8_t writer_[2];
     std::vector<Record> records_;
-    uint32_t position_ = 0;
 };
 
 inline const std::string kSong = "\xB8\xE8\xC7\xFA";  // 歌曲 in GB18030 / code page 936
@@ -59,7 +57,6 @@ public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& Path() const { return path_; }
 
 private:
