@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "names.h"
 #include "tvapi.h"
@@ -50,13 +51,13 @@ TEST(Names, ConversionResultsCapacityAndFailures) {
         EXPECT_EQ(cpMakeTrCode(from, to), 0u) << from << " " << to;
     const std::basic_string<TVCHAR> abc = {'a', 'b', 'c'};
     char out[16];
-    EXPECT_EQ(cpConvertEncoding(0, abc.c_str(), -1, out, 16), 0);
-    EXPECT_EQ(cpConvertEncoding(code + 1, abc.c_str(), -1, out, 16), 0);
-    EXPECT_EQ(cpConvertEncoding(code, nullptr, -1, out, 16), 0);
-    EXPECT_EQ(cpConvertEncoding(code, abc.c_str(), -1, nullptr, 16), 0);
-    EXPECT_EQ(cpConvertEncoding(code, abc.c_str(), -1, out, 0), 0);
-    EXPECT_EQ(cpConvertEncoding(code, abc.c_str(), -1, out, -5), 0);
-    EXPECT_EQ(cpConvertEncoding(code, abc.c_str(), -2, out, 16), 0);
+    // clang-format off
+    for (const auto& [c, text, length, buffer, capacity] :
+         {std::tuple{0u, abc.c_str(), -1, out, 16}, {code + 1, abc.c_str(), -1, out, 16}, {code, nullptr, -1, out, 16},
+          {code, abc.c_str(), -1, nullptr, 16}, {code, abc.c_str(), -1, out, 0}, {code, abc.c_str(), -1, out, -5},
+          {code, abc.c_str(), -2, out, 16}})
+        // clang-format on
+        EXPECT_EQ(cpConvertEncoding(c, text, length, buffer, capacity), 0) << c << " " << length << " " << capacity;
 }
 
 TEST(Names, FixedPointsStrictDecodingAndFolding) {
@@ -72,20 +73,13 @@ TEST(Names, FixedPointsStrictDecodingAndFolding) {
     EXPECT_EQ(back, text);
     for (const std::u16string bad : {u"\xD800z", u"z\xDC00", u"\xD800"})
         EXPECT_FALSE(tvapi::names::ToGb18030(bad, bytes));
-    const char* const bad[] = {
-        "\x80",              // code page 936's euro sign; GB18030 has it at A2E3
-        "\xFF",              // no lead byte
-        "\x81",              // a lead byte at the end
-        "\x81\x7F",          // 0x7F is no trail byte
-        "\x81\xFF",          // neither is 0xFF
-        "\x81\x30\x81",      // four-byte code cut short
-        "\x81\x30\x20\x30",  // third byte not a lead byte
-        "\x81\x30\x81\x41",  // fourth byte not a digit
-        "\x84\x31\xA5\x30",  // just past U+FFFF
-        "\x85\x30\x81\x30",  // between the BMP and the supplementary area
-        "\xE3\x32\x9A\x36",  // just past U+10FFFF
-        "ok\x81",            // a valid prefix is not enough
-    };
+    // Code page 936's euro sign (GB18030 has it at A2E3), no lead byte, a lead byte at the end, no
+    // trail byte (0x7F, 0xFF), a four-byte code cut short or with a bad third or fourth byte, just
+    // past U+FFFF, between the BMP and the supplementary area, past U+10FFFF, after a valid prefix.
+    // clang-format off
+    const char* const bad[] = {"\x80", "\xFF", "\x81", "\x81\x7F", "\x81\xFF", "\x81\x30\x81", "\x81\x30\x20\x30",
+                               "\x81\x30\x81\x41", "\x84\x31\xA5\x30", "\x85\x30\x81\x30", "\xE3\x32\x9A\x36", "ok\x81"};
+    // clang-format on
     for (const char* b : bad) EXPECT_FALSE(tvapi::names::FromGb18030(b, back)) << b;
     EXPECT_TRUE(tvapi::names::FromGb18030(std::string_view("a\0b", 3), back)) << "NUL is an ASCII character";
     // Only ASCII letters outside multi-byte characters fold: 0x81 0x41 is one character.

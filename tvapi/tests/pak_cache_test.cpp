@@ -23,11 +23,9 @@ uint32_t SizeOf(const fs::path& archive, std::u16string_view member) {
 
 std::string ContentOf(const fs::path& archive, std::u16string_view member) {
     std::string out(SizeOf(archive, member), '\0');
-    if (out.empty()) return "<missing>";
-    return GetFileFromPakW(out.data(), static_cast<uint32_t>(out.size()), TvPath(archive).c_str(),
-                           Tv(member).c_str()) == out.size()
-               ? out
-               : "<failed>";
+    const auto n = static_cast<uint32_t>(out.size());
+    if (n == 0) return "<missing>";
+    return GetFileFromPakW(out.data(), n, TvPath(archive).c_str(), Tv(member).c_str()) == n ? out : "<failed>";
 }
 
 class PakCache : public ::testing::Test {
@@ -69,18 +67,14 @@ TEST_F(PakCache, SizeThenContentNamesAndFailures) {
     bad.back() = 0;
     tvtest::WriteFile(tmp_.Path() / "bad.pak", bad);
     tvtest::WriteFile(tmp_.Path() / "empty.pak", "");
-    const std::pair<fs::path, std::u16string> missing[] = {{tmp_.Path() / "nope.pak", u"zal_script/raw.bin"},
-                                                           {tmp_.Path(), u"zal_script/raw.bin"},  // a folder
-                                                           {"", u"zal_script/raw.bin"},
-                                                           {pak, u"zal_script/y"},
-                                                           {pak, u"zal_script/sub"},
-                                                           {pak, u"zal_script"},
-                                                           {pak, u""},
-                                                           {pak, u"zal_script/\u6B4C\u66F3.Ogg"},
-                                                           {pak, u"zal_script/\xD800"},  // a lone surrogate
-                                                           {pak, std::u16string(300, u'x')},
-                                                           {tmp_.Path() / "bad.pak", u"a/x"},
-                                                           {tmp_.Path() / "empty.pak", u"a/x"}};
+    const fs::path dir = tmp_.Path();  // a folder is no archive
+    const std::u16string script = u"zal_script/raw.bin";
+    // clang-format off
+    const std::pair<fs::path, std::u16string> missing[] = {
+        {dir / "nope.pak", script}, {dir, script}, {"", script}, {pak, u"zal_script/y"}, {pak, u"zal_script/sub"},
+        {pak, u"zal_script"}, {pak, u""}, {pak, u"zal_script/\u6B4C\u66F3.Ogg"}, {pak, u"zal_script/\xD800"},
+        {pak, std::u16string(300, u'x')}, {dir / "bad.pak", u"a/x"}, {dir / "empty.pak", u"a/x"}};
+    // clang-format on
     for (const auto& [where, name] : missing) EXPECT_EQ(SizeOf(where, name), 0u) << where;
 }
 
