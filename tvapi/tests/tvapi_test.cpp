@@ -338,11 +338,9 @@ TEST_F(PakCache, SizeThenContentNamesAndFailures) {
     EXPECT_EQ(buffer, "0123456789######") << "nothing written past the content";
     EXPECT_EQ(GetFileFromPakW(buffer.data(), 10, nullptr, member.c_str()), 0u);
     EXPECT_EQ(GetFileFromPakW(buffer.data(), 10, archive.c_str(), nullptr), 0u);
-    std::string bad = ArchiveBuilder::Tunebale().Folder("a").Stored("a/x", "abc").Build();
-    bad.back() = 0;
-    tvtest::WriteFile(tmp_.Path() / "bad.pak", bad);
-    tvtest::WriteFile(tmp_.Path() / "empty.pak", "");
     const fs::path dir = tmp_.Path();  // a folder is no archive
+    tvtest::WriteFile(dir / "bad.pak", ArchiveBuilder().Stored("a/x", "abc").Build() + '\x12');
+    tvtest::WriteFile(dir / "empty.pak", "");
     const std::u16string script = u"zal_script/raw.bin";
     // clang-format off
     const std::pair<fs::path, std::u16string> missing[] = {
