@@ -1,10 +1,6 @@
-// The built-in GB18030 table against glibc's iconv, over all of Unicode in both directions.
-//
-// The table follows GB18030-2000 as Python's codec implements it, because that edition agrees
-// with code page 936 wherever the code page has a character: the code page maps its unassigned
-// and user-defined cells to the same private-use code points. glibc (2.36 here) follows the later
-// editions in 25 places, listed below with the reason for each; everywhere else the two must agree
-// exactly.
+// The built-in GB18030 table against glibc's iconv, over all of Unicode and every code. The table
+// follows GB18030-2000 (as Python's codec does), which agrees with code page 936 wherever the code
+// page has a character; glibc (2.36 here) follows later editions in the 25 places listed below.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -18,8 +14,8 @@
 
 namespace {
 
-// A two-byte code that maps to a private-use code point in GB18030-2000 and code page 936 (ours),
-// but to a standard character in glibc, which ours gives a four-byte code.
+// A two-byte code that is private-use in GB18030-2000 and code page 936 (ours), but a standard
+// character in glibc, which ours gives a four-byte code.
 struct KnownDifference {
     uint16_t code;
     char32_t privateUse, standard;
@@ -27,16 +23,13 @@ struct KnownDifference {
 
 // clang-format off
 const KnownDifference kKnownDifferences[] = {
-    // GB18030-2005 swapped A8BC and 0x8135F437: ḿ moved from its four-byte code to A8BC and the
-    // private-use U+E7C7 took the four-byte code. Code page 936 has A8BC as U+E7C7.
+    // GB18030-2005 swapped A8BC (U+E7C7 in code page 936) and ḿ's four-byte code 0x8135F437.
     {0xA8BC, 0xE7C7, 0x1E3F},
-    // GB18030-2022 gave ten cells of row A6 to the vertical forms U+FE10..U+FE19 (which already
-    // had four-byte codes); code page 936 has them as U+E78D..U+E796.
+    // GB18030-2022 gave ten cells of row A6 to the vertical forms U+FE10..U+FE19.
     {0xA6D9, 0xE78D, 0xFE10}, {0xA6DA, 0xE78E, 0xFE12}, {0xA6DB, 0xE78F, 0xFE11}, {0xA6DC, 0xE790, 0xFE13},
     {0xA6DD, 0xE791, 0xFE14}, {0xA6DE, 0xE792, 0xFE15}, {0xA6DF, 0xE793, 0xFE16}, {0xA6EC, 0xE794, 0xFE17},
     {0xA6ED, 0xE795, 0xFE18}, {0xA6F3, 0xE796, 0xFE19},
-    // GB18030-2022 gave fourteen cells of row FE to the ideographs they stood for (eight in the
-    // BMP that had four-byte codes, six in plane 2); code page 936 has them as private-use.
+    // GB18030-2022 gave fourteen cells of row FE to the ideographs they stood for.
     {0xFE51, 0xE816, 0x20087}, {0xFE52, 0xE817, 0x20089}, {0xFE53, 0xE818, 0x200CC}, {0xFE59, 0xE81E, 0x9FB4},
     {0xFE61, 0xE826, 0x9FB5}, {0xFE66, 0xE82B, 0x9FB6}, {0xFE67, 0xE82C, 0x9FB7}, {0xFE6C, 0xE831, 0x215D7},
     {0xFE6D, 0xE832, 0x9FB8}, {0xFE76, 0xE83B, 0x2298F}, {0xFE7E, 0xE843, 0x9FB9}, {0xFE90, 0xE854, 0x9FBA},
