@@ -1,5 +1,5 @@
-// Windows: the real TVAPI.dll. Every export is called once, found by its plain name as tunebale and
-// listsmith import them; its names against code page 936.
+// Windows: the real TVAPI.dll. Every export called by its plain name as tunebale and listsmith
+// import them; its names against code page 936.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,39 +12,19 @@ namespace {
 
 HMODULE Dll() { return GetModuleHandleW(L"TVAPI.dll"); }
 
-// A caller that knows only the library's table: it pushes each argument as one 32-bit value, last
-// first, calls the function by the address GetProcAddress gave for its plain name, and measures
-// how far the stack pointer moved across the call. A __stdcall callee removes exactly its own
-// arguments, so the answer is 0; a cdecl function, or one that takes other widths, leaves the
-// stack unbalanced.
-extern "C" int32_t TvCallWith32BitArgs(FARPROC fn, const uint32_t* args, uint32_t count, uint32_t* result);
-asm(R"(
-    .text
-    .globl _TvCallWith32BitArgs
-_TvCallWith32BitArgs:
-    pushl %ebp
-    movl %esp, %ebp
-    pushl %esi
-    pushl %edi
-    movl 12(%ebp), %esi
-    movl 16(%ebp), %ecx
-    movl %esp, %edi
-1:  testl %ecx, %ecx
-    jz 2f
-    pushl -4(%esi,%ecx,4)
-    decl %ecx
-    jmp 1b
-2:  call *8(%ebp)
-    movl 20(%ebp), %ecx
-    movl %eax, (%ecx)
-    movl %esp, %eax
-    subl %edi, %eax
-    movl %edi, %esp
-    popl %edi
-    popl %esi
-    popl %ebp
-    ret
-)");
+// Calls fn as a caller that knows only the library's table would: five 32-bit values pushed, last
+// first, then the call. Gives how many bytes the callee removed from the stack: a __stdcall
+// function removes exactly its own arguments, 4 each; a cdecl one removes none.
+uint32_t CalleeRemoved(FARPROC fn, const uint32_t (&args)[5], uint32_t& result) {
+    uint32_t left;
+    asm volatile(
+        "movl %%esp, %%edi\n\tpushl 16(%%esi)\n\tpushl 12(%%esi)\n\tpushl 8(%%esi)\n\tpushl 4(%%esi)\n\t"
+        "pushl (%%esi)\n\tcall *%%ebx\n\tmovl %%edi, %%ecx\n\tsubl %%esp, %%ecx\n\tmovl %%edi, %%esp"
+        : "=a"(result), "=c"(left)
+        : "S"(args), "b"(fn)
+        : "edi", "edx", "memory", "cc");
+    return 20 - left;
+}
 
 int32_t __stdcall CompareBytes(const void* a, const void* b) {
     const uint8_t x = *static_cast<const uint8_t*>(a), y = *static_cast<const uint8_t*>(b);
@@ -62,47 +42,39 @@ TEST(TvapiDll, EachExportIsStdcallWith32BitArgumentsUnderItsPlainName) {
     char name[255];
     uint8_t values[] = {9, 3, 7, 1};
     char scratch[2];
-    struct Call {
+    const struct {
         const char* name;
-        std::vector<uint32_t> args;
-    } const calls[] = {
-        {"LzssCompressBound", {600}},
-        {"LzssCompress2", {Arg(text.data()), 600, Arg(packed.data()), Arg(&length), 1}},
-        {"LzssCompressXor2", {Arg(text.data()), 600, Arg(packed.data()), Arg(&length), 1}},
-        {"cpMakeTrCode", {2, 256}},
-        {"cpConvertEncoding", {cpMakeTrCode(2, 256), Arg(L"\u6B4C"), 0xFFFFFFFFu, Arg(name), 255}},
-        {"QuickSort", {Arg(values), 4, 1, Arg(reinterpret_cast<const void*>(&CompareBytes))}},
-        {"GetFileFromPakW", {Arg(scratch), 0, Arg(L"no such.pak"), Arg(L"a/b")}},
+        uint32_t args[5];
+        uint32_t count;
+    } calls[] = {
+        {"LzssCompressBound", {600}, 1},
+        {"LzssCompress2", {Arg(text.data()), 600, Arg(packed.data()), Arg(&length), 1}, 5},
+        {"LzssCompressXor2", {Arg(text.data()), 600, Arg(packed.data()), Arg(&length), 1}, 5},
+        {"cpMakeTrCode", {2, 256}, 2},
+        {"cpConvertEncoding", {cpMakeTrCode(2, 256), Arg(L"\u6B4C"), 0xFFFFFFFFu, Arg(name), 255}, 5},
+        {"QuickSort", {Arg(values), 4, 1, Arg(reinterpret_cast<const void*>(&CompareBytes))}, 4},
+        {"GetFileFromPakW", {Arg(scratch), 0, Arg(L"no such.pak"), Arg(L"a/b")}, 4},
     };
-    for (const Call& c : calls) {
+    for (const auto& c : calls) {
         SCOPED_TRACE(c.name);
         const FARPROC fn = GetProcAddress(Dll(), c.name);
         ASSERT_NE(fn, nullptr);
         uint32_t result = 0;
-        EXPECT_EQ(TvCallWith32BitArgs(fn, c.args.data(), static_cast<uint32_t>(c.args.size()), &result), 0)
-            << "the stack is not balanced";
-        if (std::string(c.name) == "cpConvertEncoding") {
-            EXPECT_EQ(result, 3u);
-            EXPECT_STREQ(name, "\xB8\xE8");
-        }
-        if (std::string(c.name).rfind("LzssCompress", 0) == 0 && c.args.size() == 5) {
-            EXPECT_LT(length, 600u);
-        }
+        EXPECT_EQ(CalleeRemoved(fn, c.args, result), 4 * c.count) << "not __stdcall with 32-bit arguments";
+        if (c.args[4] != 255) continue;
+        EXPECT_EQ(result, 3u);
+        EXPECT_STREQ(name, "\xB8\xE8");
     }
+    EXPECT_LT(length, 600u);
     EXPECT_EQ(std::vector<uint8_t>(values, values + 4), (std::vector<uint8_t>{1, 3, 7, 9}));
 }
 
 TEST(TvapiDll, NamesKeepTheBytesOfCodePage936) {
-    // Every BMP character that code page 936 converts and converts back gets the same bytes from
-    // cpConvertEncoding, with two known kinds of exception:
-    // - the euro sign: the code page has it as the single byte 0x80, GB18030 at A2E3;
-    // - private-use code points that the code page uses as stand-ins for cells GBK left empty
-    //   (A2E3, A8BF, A989..A995, FE50..FE9F and so on): GB18030 gave those cells real characters and
-    //   the private-use code points four-byte codes.
-    // Real names hold neither, so the two writers' names agree.
+    // Every BMP character that code page 936 converts both ways gets the code page's bytes, but for
+    // the euro sign (0x80 there, A2E3 in GB18030) and private-use stand-ins for cells GBK left empty
+    // (A8BF, A989..A995, FE50..FE9F...), which GB18030 filled. Real names hold neither.
     const uint32_t code = cpMakeTrCode(2, 256);
-    long long compared = 0;
-    long long privateUse = 0;
+    long long compared = 0, privateUse = 0;
     for (uint32_t cp = 0x80; cp < 0x10000; ++cp) {
         if (cp >= 0xD800 && cp <= 0xDFFF) continue;
         const wchar_t text[2] = {static_cast<wchar_t>(cp), 0};
@@ -115,14 +87,9 @@ TEST(TvapiDll, NamesKeepTheBytesOfCodePage936) {
         char ours[8];
         const int32_t m = cpConvertEncoding(code, text, 1, ours, sizeof ours);
         ASSERT_GT(m, 1);
-        const std::string gb(ours, static_cast<size_t>(m - 1));
+        const std::string gb(ours, static_cast<size_t>(m - 1)), cp936(ansi, static_cast<size_t>(n));
         ++compared;
-        if (gb == std::string(ansi, static_cast<size_t>(n))) continue;
-        if (cp == 0x20AC) {
-            EXPECT_EQ(gb, "\xA2\xE3");
-            EXPECT_EQ(std::string(ansi, static_cast<size_t>(n)), "\x80");
-            continue;
-        }
+        if (gb == cp936 || (cp == 0x20AC && gb + cp936 == "\xA2\xE3\x80")) continue;
         EXPECT_TRUE(cp >= 0xE000 && cp <= 0xF8FF) << "U+" << std::hex << cp << " differs";
         EXPECT_EQ(gb.size(), 4u) << "U+" << std::hex << cp;
         ++privateUse;

@@ -4,133 +4,76 @@
 #include <chrono>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 #include "lzss.h"
 
 namespace tvtest {
 
-void PutLe32(std::string& s, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
+static std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
-uint32_t GetLe32(const std::string& s, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(s[at + i]);
-    return v;
-}
-
-ArchiveBuilder& ArchiveBuilder::Folder(const std::string& name) {
-    Record r;
-    r.name = name;
-    r.method = 2;
-    return Add(r);
-}
+void PutLe32(std::string& s, size_t at, uint32_t v) { s.replace(at, 4, Le32(v)); }
 
 ArchiveBuilder& ArchiveBuilder::Stored(const std::string& name, const std::string& content) {
-    Record r;
-    r.name = name;
-    r.method = 0;
-    r.packedSize = r.fileSize = static_cast<uint32_t>(content.size());
-    r.block = content;
-    return Add(r);
+    const auto n = static_cast<uint32_t>(content.size());
+    return Add({name, 0, 0, n, n, 0, content});
 }
 
 ArchiveBuilder& ArchiveBuilder::Packed(const std::string& name, const std::string& content, bool withXor) {
-    std::string out(tvapi::lzss::CompressBound(static_cast<uint32_t>(content.size())), '\0');
-    const uint32_t n = tvapi::lzss::Compress(
-        reinterpret_cast<const uint8_t*>(content.data()), static_cast<uint32_t>(content.size()),
-        reinterpret_cast<uint8_t*>(out.data()), tvapi::lzss::kLevelDefault, withXor, /*stopEarly=*/false);
-    out.resize(n);
-    Record r;
-    r.name = name;
-    r.method = withXor ? 3 : 1;
-    r.packedSize = n;
-    r.fileSize = static_cast<uint32_t>(content.size());
-    r.block = out;
-    return Add(r);
-}
-
-ArchiveBuilder& ArchiveBuilder::Literals(const std::string& name, const std::string& content) {
-    std::string out;
-    for (size_t i = 0; i < content.size(); i += 8) {
-        out += '\xFF';
-        out += content.substr(i, 8);
-    }
-    Record r;
-    r.name = name;
-    r.method = 1;
-    r.packedSize = static_cast<uint32_t>(out.size());
-    r.fileSize = static_cast<uint32_t>(content.size());
-    r.block = out;
-    return Add(r);
+    const auto n = static_cast<uint32_t>(content.size());
+    std::string out(tvapi::lzss::CompressBound(n), '\0');
+    out.resize(tvapi::lzss::Compress(reinterpret_cast<const uint8_t*>(content.data()), n,
+                                     reinterpret_cast<uint8_t*>(out.data()), tvapi::lzss::kLevelDefault, withXor,
+                                     /*stopEarly=*/false));
+    return Add({name, static_cast<uint8_t>(withXor ? 3 : 1), 0, static_cast<uint32_t>(out.size()), n, 0, out});
 }
 
 ArchiveBuilder& ArchiveBuilder::Add(Record record, bool keepOffset) {
-    if (!keepOffset) record.dataOffset = position_;
-    position_ += static_cast<uint32_t>(record.block.size());
+    if (!keepOffset) record.dataOffset = DirOffset() - 8;
     records_.push_back(std::move(record));
     return *this;
 }
 
 uint32_t ArchiveBuilder::DirOffset() const {
-    uint32_t data = 0;
+    uint32_t data = 8;
     for (const auto& r : records_) data += static_cast<uint32_t>(r.block.size());
-    return data + 8;
+    return data;
 }
 
 std::string ArchiveBuilder::Build() const {
-    std::string out;
-    for (const auto& r : records_) out += r.block;
-    out += "GENPAK";
-    out += static_cast<char>(writer_[0]);
-    out += static_cast<char>(writer_[1]);
-    const auto dirOffset = static_cast<uint32_t>(out.size());
+    std::string data, dir;
     for (const auto& r : records_) {
-        const size_t at = out.size();
-        out.resize(at + 14);
-        out[at] = static_cast<char>(r.name.size());
-        out[at + 1] = static_cast<char>(r.method);
-        PutLe32(out, at + 2, r.dataOffset);
-        PutLe32(out, at + 6, r.packedSize);
-        PutLe32(out, at + 10, r.fileSize);
-        out += r.name;
-        out += static_cast<char>(r.afterName);
+        data += r.block;
+        dir += std::string{static_cast<char>(r.name.size()), static_cast<char>(r.method)} + Le32(r.dataOffset) +
+               Le32(r.packedSize) + Le32(r.fileSize) + r.name + static_cast<char>(r.afterName);
     }
-    const size_t at = out.size();
-    out.resize(at + 9);
-    PutLe32(out, at, dirOffset);
-    PutLe32(out, at + 4, static_cast<uint32_t>(records_.size()));
-    out[at + 8] = '\x12';
-    return out;
+    const std::string marker = "GENPAK" + std::string{static_cast<char>(writer_[0]), static_cast<char>(writer_[1])};
+    return data + marker + dir + Le32(DirOffset()) + Le32(static_cast<uint32_t>(records_.size())) + '\x12';
 }
 
 ArchiveBuilder TunebaleSample() {
-    ArchiveBuilder b = ArchiveBuilder::Tunebale();
-    b.Folder("MySong")
+    return ArchiveBuilder::Tunebale()
+        .Folder("MySong")
         .Stored("MySong/a.bin", RandomBytes(100, 1))
         .Packed("MySong/chart.xml", TextLike(4000, 2))
         .Stored("MySong/empty", "")
         .Folder("MySong/sub")
         .Stored("MySong/sub.txt", "sorts between sub and its contents")
         .Packed("MySong/sub/" + kSong + ".txt", TextLike(2000, 3), /*withXor=*/true);
-    return b;
 }
 
 ArchiveBuilder ListsmithSample() {
-    ArchiveBuilder b = ArchiveBuilder::Listsmith();
-    b.Folder("song7")
+    return ArchiveBuilder::Listsmith()
+        .Folder("song7")
         .Packed("song7/cover.png", RandomBytes(700, 4))              // grows; still method 1
         .Packed("song7/" + std::string(249, 'n'), TextLike(900, 5))  // NameLen 255
         .Packed("song7/100.txt", std::string("\xFF\xFE<\0M\0", 6));
-    return b;
 }
 
 std::string RandomBytes(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     std::string s(n, '\0');
-    for (auto& c : s) c = static_cast<char>(rng() & 0xFF);
+    for (auto& c : s) c = static_cast<char>(rng());
     return s;
 }
 
@@ -140,17 +83,15 @@ std::string TextLike(size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     std::string s;
     while (s.size() < n) s += kWords[rng() % std::size(kWords)];
-    s.resize(n);
-    return s;
+    return s.substr(0, n);
 }
 
 TempDir::TempDir() {
+    // Test programs run two at a time: create_directories is false for a name another one took.
     static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::ostringstream name;
-    name << "tvapi-test-" << stamp << "-" << counter++;
-    path_ = std::filesystem::temp_directory_path() / name.str();
-    std::filesystem::create_directories(path_);
+    const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    do path_ = std::filesystem::temp_directory_path() / ("tvapi-test-" + stamp + "-" + std::to_string(counter++));
+    while (!std::filesystem::create_directories(path_));
 }
 
 TempDir::~TempDir() {
@@ -159,9 +100,8 @@ TempDir::~TempDir() {
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!f) throw std::runtime_error("cannot write test file");
+    if (!std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error("cannot write test file");
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
