@@ -88,8 +88,10 @@ private:
         for (;;) {
             do ++i;
             while (i < last && Less(i, lo));
+            // The pivot is not less than itself, so the scan stops at lo at the latest; the bound
+            // holds it there when the caller's comparator says otherwise.
             do --j;
-            while (Less(lo, j));  // stops at lo at the latest
+            while (j > lo && Less(lo, j));
             if (i >= j) break;
             Swap(i, j);
         }

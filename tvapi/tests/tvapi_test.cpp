@@ -548,8 +548,7 @@ TEST(QuickSort, SortsEveryPatternAndWidthWithoutTearingElementsInFewComparisons)
                 ASSERT_EQ(Sorted(s, width), Sorted(Elements(p, n, width), width)) << "torn, lost or duplicated";
                 // At most 4 n log2 n comparisons; few distinct keys depend on the seed.
                 EXPECT_LT(p != 5 && n > 64 ? g_calls : 0, 4.0 * n * std::log2(n));
-                // An inconsistent comparator still leaves a permutation.
-                if (width != 12) continue;
+                // An inconsistent comparator still leaves a permutation, and stays inside the array.
                 QuickSort(chaos.data(), static_cast<int32_t>(n), static_cast<int32_t>(width), CompareRandomly);
                 ASSERT_EQ(Sorted(chaos, width), Sorted(s, width));
             }
