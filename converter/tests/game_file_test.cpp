@@ -1,5 +1,5 @@
-// Fetching game files: loose files first, then the prefix archive, then the numbered archives from
-// 999 down; and the system code page both ways.
+// Fetching game files: a loose file first, then the archive its first folder names, then that
+// archive's numbered siblings from 999 down; and the system code page both ways.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,99 +14,60 @@ namespace {
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-class GameFiles_ : public ::testing::Test {
-protected:
-    GameFiles_() : game(root.Path()), inside(root.Path()) {}
-
-    // Both lookups: the plain walk through every numbered name, and a run's listing of the
-    // numbered archives that exist; they must agree.
-    std::optional<Bytes> Fetch(const std::u16string& path, bool allowNumbered) {
-        Bytes plain, listed;
-        SystemGameData run;
-        bool a = GetGameFile(path, plain, allowNumbered);
-        bool b = run.GetGameFile(path, listed, allowNumbered);
-        EXPECT_EQ(a, b) << "plain and listed lookups differ";
-        if (a && b) {
-            EXPECT_EQ(plain, listed);
-        }
-        if (!a) return std::nullopt;
-        return plain;
-    }
-
+TEST(GameFiles, LooseFilesThenThePrefixArchiveThenNumberedOnesFrom999DownWhenAllowed) {
     TempFolder root;
-    GameFolder game;
-    CurrentFolder inside;
-};
-
-TEST_F(GameFiles_, LooseFilesWinAndTheFirstPathComponentNamesTheArchive) {
-    game.Archive(L"zal_script.pak", {{L"zal_script/music.txt", Text("from the archive")}});
-    EXPECT_EQ(Fetch(u"zal_script/music.txt", false), Text("from the archive"));
+    GameFolder game(root.Path());
+    CurrentFolder inside(root.Path());
     game.Loose(L"zal_script/music.txt", Text("loose"));
-    EXPECT_EQ(Fetch(u"zal_script/music.txt", false), Text("loose"));
-    game.Loose(L"zal_script/music.txt", {});
-    EXPECT_EQ(Fetch(u"zal_script/music.txt", true), std::nullopt) << "an empty loose file; the archive is not tried";
-    game.Archive(L"zal_image.pak",
-                 {{L"zal_image/img_music/a.png", ImageBytes(1, 5000)}, {L"zal_image/b.png", ImageBytes(2, 300)}});
-    EXPECT_EQ(Fetch(u"zal_image/img_music/a.png", false), ImageBytes(1, 5000));
-    EXPECT_EQ(Fetch(u"zal_image/B.PNG", false), ImageBytes(2, 300));  // archives match names as Windows does
-    EXPECT_EQ(Fetch(u"zal_image/missing.png", false), std::nullopt);
-    EXPECT_EQ(Fetch(u"zal_song/a.xml", false), std::nullopt);  // no such archive
-}
-
-TEST_F(GameFiles_, NumberedArchivesAreSearchedFrom999DownOnlyWhenAllowed) {
-    game.Archive(L"zal_image003.pak", {{L"zal_image/img_music/a.png", Text("three")},
-                                       {L"zal_image/img_music/only3.png", Text("only in 3")}});
-    game.Archive(L"zal_image007.pak", {{L"zal_image/img_music/a.png", Text("seven")}});
-    game.Archive(L"zal_image999.pak", {{L"zal_image/img_music/top.png", Text("999")}});
-    game.Archive(L"zal_image000.pak", {{L"zal_image/img_music/zero.png", Text("000")}});
-    game.Archive(L"zal_image12.pak", {{L"zal_image/img_music/short.png", Text("two digits")}});
-    EXPECT_EQ(Fetch(u"zal_image/img_music/a.png", true), Text("seven"));
-    EXPECT_EQ(Fetch(u"zal_image/img_music/only3.png", true), Text("only in 3"));
-    EXPECT_EQ(Fetch(u"zal_image/img_music/top.png", true), Text("999"));
-    EXPECT_EQ(Fetch(u"zal_image/img_music/zero.png", true), Text("000"));
-    EXPECT_EQ(Fetch(u"zal_image/img_music/short.png", true), std::nullopt);
-    EXPECT_EQ(Fetch(u"zal_image/img_music/a.png", false), std::nullopt);
-
-    game.Archive(L"zal_image.pak", {{L"zal_image/img_music/a.png", Text("unnumbered")}});
-    EXPECT_EQ(Fetch(u"zal_image/img_music/a.png", true), Text("unnumbered"));
-}
-
-TEST_F(GameFiles_, APathWithoutSlashIsLookedUpInZalBaseThenInArchivesNamedByNumberAlone) {
-    EXPECT_EQ(Fetch(u"readme.txt", true), std::nullopt);
-    // Archives whose one member has no folder around it (the pack builder always writes one).
+    game.Loose(L"zal_script/empty.txt", {});
+    game.Archive(L"zal_script.pak", {{L"zal_script/music.txt", Text("archived")},
+                                     {L"zal_script/empty.txt", Text("archived")},
+                                     {L"zal_script/B.PNG", Text("b")}});
+    game.Archive(L"zal_image.pak", {{L"zal_image/both.png", Text("unnum")}});
+    game.Archive(L"zal_image003.pak", {{L"zal_image/a.png", Text("three")}, {L"zal_image/only3.png", Text("3")}});
+    game.Archive(L"zal_image007.pak", {{L"zal_image/a.png", Text("seven")}, {L"zal_image/both.png", Text("7")}});
+    for (const wchar_t* n : {L"999", L"000", L"12"})
+        game.Archive(L"zal_image" + std::wstring(n) + L".pak", {{L"zal_image/" + std::wstring(n), Text("n")}});
+    CreateDirectoryW((root / L"zal_image006.pak").c_str(), nullptr);  // folders are no archives
+    // Archives whose members have no folder around them (the pack builder always writes one).
     tvtest::WriteFile(root / L"005.pak", tvtest::ArchiveBuilder().Stored("readme.txt", "five").Build());
-    EXPECT_EQ(Fetch(u"readme.txt", false), std::nullopt);
-    EXPECT_EQ(Fetch(u"readme.txt", true), Text("five"));
-    tvtest::WriteFile(root / L"zal_base.pak", tvtest::ArchiveBuilder().Stored("readme.txt", "base").Build());
-    EXPECT_EQ(Fetch(u"readme.txt", false), Text("base"));
-}
-
-TEST_F(GameFiles_, TheListingOfNumberedArchivesIsMadeOncePerRun) {
+    tvtest::WriteFile(root / L"zal_base.pak", tvtest::ArchiveBuilder().Stored("base.txt", "base").Build());
+    // clang-format off
+    const std::tuple<std::u16string, bool, std::optional<std::string>> cases[] = {
+        {u"zal_script/music.txt", false, "loose"}, {u"zal_script/empty.txt", true, std::nullopt},
+        {u"zal_script/b.png", false, "b"}, {u"zal_script/none.txt", true, std::nullopt},
+        {u"zal_song/a.xml", true, std::nullopt}, {u"zal_image/a.png", true, "seven"},
+        {u"zal_image/a.png", false, std::nullopt}, {u"zal_image/only3.png", true, "3"}, {u"zal_image/999", true, "n"},
+        {u"zal_image/000", true, "n"}, {u"zal_image/12", true, std::nullopt}, {u"zal_image/both.png", true, "unnum"},
+        {u"readme.txt", false, std::nullopt}, {u"readme.txt", true, "five"}, {u"base.txt", false, "base"}};
+    // clang-format on
+    for (const auto& [path, allowNumbered, expected] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(path) + (allowNumbered ? " numbered" : ""));
+        // The plain walk through every numbered name and a run's listing of those that exist agree.
+        Bytes plain, listed;
+        const bool found = GetGameFile(path, plain, allowNumbered);
+        EXPECT_EQ(SystemGameData().GetGameFile(path, listed, allowNumbered), found);
+        EXPECT_EQ(found ? std::optional<std::string>(std::in_place, plain.begin(), plain.end()) : std::nullopt,
+                  expected);
+        EXPECT_TRUE(!found || listed == plain);
+    }
+    NumberedArchives run;
+    EXPECT_EQ(run.Existing(L"zal_image"), (std::vector<int32_t>{999, 7, 3, 0}));
     game.Archive(L"zal_image004.pak", {{L"zal_image/a.png", Text("four")}});
-    NumberedArchives numbered;
-    EXPECT_EQ(numbered.Existing(L"zal_image"), (std::vector<int32_t>{4}));
-    game.Archive(L"zal_image005.pak", {{L"zal_image/a.png", Text("five")}});
-    EXPECT_EQ(numbered.Existing(L"zal_image"), (std::vector<int32_t>{4}));  // the run's view
-    NumberedArchives later;
-    EXPECT_EQ(later.Existing(L"zal_image"), (std::vector<int32_t>{5, 4}));
-    CreateDirectoryW((root / L"zal_image006.pak").c_str(), nullptr);
-    EXPECT_EQ(NumberedArchives().Existing(L"zal_image"), (std::vector<int32_t>{5, 4}));  // folders are no archives
+    EXPECT_EQ(run.Existing(L"zal_image"), (std::vector<int32_t>{999, 7, 3, 0}));  // listed once per run
+    EXPECT_EQ(NumberedArchives().Existing(L"zal_image"), (std::vector<int32_t>{999, 7, 4, 3, 0}));
 }
 
-TEST(SystemCodePage, ReadsAndWritesTheGamesTexts) {
+TEST(SystemCodePage, ReadsAndWritesTheGamesTextsAndRefusesWhatItCannotRepresent) {
     ASSERT_EQ(GetACP(), 936u) << "the test bench runs with the Chinese code page";
     SystemGameData data;
-    Bytes gbk = {0xB8, 0xE8, 0xC7, 0xFA, 'A'};  // 歌曲A
-    EXPECT_EQ(data.FromAnsi(gbk), u"歌曲A");
-    EXPECT_EQ(data.ToAnsi(u"歌曲A"), std::string(gbk.begin(), gbk.end()));
-    EXPECT_EQ(data.ToAnsi(u""), std::string());
-}
-
-TEST(SystemCodePage, RefusesWhatItCannotRepresentInsteadOfWritingQuestionMarks) {
-    SystemGameData data;
+    EXPECT_EQ(data.FromAnsi({0xB8, 0xE8, 0xC7, 0xFA, 'A'}), u"歌曲A");
+    EXPECT_EQ(data.ToAnsi(u"歌曲A"),
+              "\xB8\xE8\xC7\xFA"
+              "A");
+    EXPECT_EQ(data.ToAnsi(u"a?b"), "a?b");  // a real question mark, never one in place of a character
     for (std::u16string_view text : {u"한국어", u"song\U0001F3B5", u"\u0627", u"\u00C0", u"a\xD800"})
         EXPECT_EQ(data.ToAnsi(text), std::nullopt) << text.size();
-    EXPECT_EQ(data.ToAnsi(u"a?b"), std::string("a?b"));  // a real question mark is fine
 }
 
 }  // namespace

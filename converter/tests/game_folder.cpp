@@ -2,31 +2,17 @@
 
 #include <windows.h>
 
+#include <tvapi.h>
+
+#include <algorithm>
 #include <random>
 #include <stdexcept>
-
-#include <tvapi.h>
 
 #include "genpak_format.h"
 #include "tavrin/genpak_writer.h"
 #include "temp_folder.h"
-#include "window_driver.h"
 
 namespace tavrin::testing {
-namespace {
-
-std::wstring WindowsPath(std::wstring path) {
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
-
-void CreateFolders(const std::wstring& filePath) {
-    for (size_t at = filePath.find(L'\\', 3); at != std::wstring::npos; at = filePath.find(L'\\', at + 1))
-        CreateDirectoryW(filePath.substr(0, at).c_str(), nullptr);
-}
-
-}  // namespace
 
 Bytes Ansi(std::wstring_view text) {
     if (text.empty()) return {};
@@ -37,17 +23,13 @@ Bytes Ansi(std::wstring_view text) {
 }
 
 std::wstring MusicListText(const std::vector<ListSong>& songs) {
-    std::wstring text =
-        L"<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n<MusicList>\r\n"
-        L"<Music\r\n\tIndex=\"0\"\r\n\tName=\"Random\"\r\n\tImage=\"zal_image/img_music/random.png\"\r\n\tFile=\"\"\r\n"
-        L"\tLevel=\"0\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
-        L"<Music\r\n\tIndex=\"1\"\r\n\tName=\"Loop\"\r\n\tImage=\"zal_image/img_music/loop.png\"\r\n\tFile=\"\"\r\n"
-        L"\tLevel=\"7\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
-        L"<Music\r\n\tIndex=\"3\"\r\n\tName=\"Random\"\r\n\tImage=\"zal_image/img_music/random.png\"\r\n\tFile=\"\"\r\n"
-        L"\tLevel=\"0\"\r\n\tCoin=\"0\"\r\n></Music>\r\n"
-        L"<Music\r\n\tIndex=\"4\"\r\n\tName=\"Loop\"\r\n\tImage=\"zal_image/img_music/loop.png\"\r\n\tFile=\"\"\r\n"
-        L"\tLevel=\"7\"\r\n\tCoin=\"0\"\r\n></Music>\r\n";
-    for (const ListSong& s : songs) {
+    std::vector<ListSong> all = {{L"0", L"Random", L"zal_image/img_music/random.png", L"", L"0"},
+                                 {L"1", L"Loop", L"zal_image/img_music/loop.png", L"", L"7"},
+                                 {L"3", L"Random", L"zal_image/img_music/random.png", L"", L"0"},
+                                 {L"4", L"Loop", L"zal_image/img_music/loop.png", L"", L"7"}};
+    all.insert(all.end(), songs.begin(), songs.end());
+    std::wstring text = L"<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n<MusicList>\r\n";
+    for (const ListSong& s : all) {
         text += L"<Music\r\n\tIndex=\"" + s.index + L"\"\r\n\tName=\"" + s.name + L"\"\r\n\tImage=\"" + s.image +
                 L"\"\r\n\tFile=\"" + s.file + L"\"\r\n\tLevel=\"" + s.level + L"\"\r\n\tGenre=\"" + s.genre +
                 L"\"\r\n\tArtist=\"" + s.artist + L"\"\r\n\tCoin=\"0\"\r\n></Music>\r\n";
@@ -57,34 +39,31 @@ std::wstring MusicListText(const std::vector<ListSong>& songs) {
 
 std::wstring SongFileText(const std::wstring& bgmName) {
     return L"<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n<Song>\r\n\t<BGM Name=\"" + bgmName +
-           L"\" Volume=\"100\"/>\r\n\t<Chart Speed=\"1.0\">\r\n\t\t<Note Time=\"0\" Lane=\"1\"/>\r\n"
-           L"\t\t<Note Time=\"480\" Lane=\"2\"/>\r\n\t</Chart>\r\n</Song>\r\n";
+           L"\" Volume=\"100\"/>\r\n\t<Chart Speed=\"1.0\">\r\n\t\t<Note Time=\"0\" "
+           L"Lane=\"1\"/>\r\n\t</Chart>\r\n</Song>\r\n";
 }
 
 Bytes ImageBytes(uint32_t seed, size_t size, bool noise) {
     std::mt19937 random(seed);
     Bytes bytes(size);
-    uint8_t colour = static_cast<uint8_t>(random());
+    uint8_t colour = 0;
     for (size_t k = 0; k < size; ++k) {
-        if (noise || random() % 16 == 0) {
-            bytes[k] = static_cast<uint8_t>(random());
-        } else {
-            if (k % 64 == 0) colour = static_cast<uint8_t>(random());
-            bytes[k] = colour;
-        }
+        if (k % 64 == 0) colour = static_cast<uint8_t>(random());
+        bytes[k] = noise || random() % 16 == 0 ? static_cast<uint8_t>(random()) : colour;
     }
     return bytes;
 }
 
 void GameFolder::Loose(const std::wstring& gamePath, const Bytes& bytes) const {
-    std::wstring path = root_ + L"\\" + WindowsPath(gamePath);
-    CreateFolders(path);
+    std::wstring path = root_ + L"\\" + gamePath;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    for (size_t at = path.find(L'\\', root_.size() + 1); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
     WriteBytes(path, bytes);
 }
 
 void GameFolder::Archive(const std::wstring& archiveName, const GameFiles& files) const {
-    if (files.empty()) throw std::invalid_argument("an archive needs files");
-    const std::wstring prefix = files.front().first.substr(0, files.front().first.find(L'/'));
+    const std::wstring prefix = files.at(0).first.substr(0, files[0].first.find(L'/'));
     const std::wstring target = root_ + L"\\" + archiveName;
     const auto name = [](const std::wstring& path) {
         const Bytes bytes = Ansi(path);
@@ -107,18 +86,11 @@ void GameFolder::Archive(const std::wstring& archiveName, const GameFiles& files
 }
 
 CurrentFolder::CurrentFolder(const std::wstring& folder) {
-    DWORD n = GetCurrentDirectoryW(0, nullptr);
-    previous_.resize(n);
-    previous_.resize(GetCurrentDirectoryW(n, previous_.data()));
+    previous_.resize(GetCurrentDirectoryW(0, nullptr));
+    previous_.resize(GetCurrentDirectoryW(static_cast<DWORD>(previous_.size()), previous_.data()));
     if (!SetCurrentDirectoryW(folder.c_str())) throw std::runtime_error("cannot enter the game folder");
 }
 
 CurrentFolder::~CurrentFolder() { SetCurrentDirectoryW(previous_.c_str()); }
-
-void InstallListsmith(const std::wstring& folder) {
-    for (const wchar_t* name : {L"listsmith.exe", L"TVAPI.dll"})
-        if (!CopyFileW((ProgramFolder() + name).c_str(), (folder + L"\\" + name).c_str(), FALSE))
-            throw std::runtime_error("cannot copy the program into the game folder");
-}
 
 }  // namespace tavrin::testing
