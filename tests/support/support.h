@@ -70,10 +70,12 @@ inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Every file below a folder by its path relative to it ("\" separators), with its bytes.
+// Every file below a folder by its path relative to it ("\" separators), with its bytes; none
+// when the folder is missing.
 inline std::map<std::wstring, std::vector<uint8_t>> FileTree(const std::wstring& folder) {
     std::map<std::wstring, std::vector<uint8_t>> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, missing))
         if (entry.is_regular_file())
             files[entry.path().lexically_relative(folder).wstring()] = ReadBytes(entry.path().wstring());
     return files;
