@@ -125,13 +125,12 @@ TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     EXPECT_EQ(Records(song_.u16string() + u".pak", song_),
               (std::vector<std::string>{s + " 2 0 0 0", s + "/SONG.MP3 0 0 500 500", s + "/Voice.Opus 0 500 0 0",
                                         s + "/empty 2 500 0 0", s + "/sub 2 500 0 0", s + "/sub/k.wav 0 500 100 100"}));
-    const std::vector<std::string> tvn = Records(song_.u16string() + u".tvn", song_);
-    ASSERT_EQ(tvn.size(), 7u);
-    EXPECT_EQ(
-        std::vector(tvn.begin(), tvn.begin() + 6),
-        (std::vector<std::string>{s + " 2 0 0 0", s + "/empty 2 0 0 0", s + "/song.mpeg 0 0 1 1", s + "/sub 2 1 0 0",
-                                  s + "/sub.txt 0 1 6 6", s + "/sub/\u6B4C\uD55C\U0001F3B5.txt 0 7 0 0"}));
-    EXPECT_TRUE(tvn[6].starts_with(s + "/track.ogg.bak 1 7 ") && tvn[6].ends_with(" 4000")) << tvn[6];  // LZSS
+    std::vector<std::string> tvn = Records(song_.u16string() + u".tvn", song_);
+    EXPECT_TRUE(tvn.size() == 7 && tvn[6].starts_with(s + "/track.ogg.bak 1 7 ") && tvn[6].ends_with(" 4000"));  // LZSS
+    tvn.resize(6);
+    EXPECT_EQ(tvn, (std::vector<std::string>{s + " 2 0 0 0", s + "/empty 2 0 0 0", s + "/song.mpeg 0 0 1 1",
+                                             s + "/sub 2 1 0 0", s + "/sub.txt 0 1 6 6",
+                                             s + "/sub/\u6B4C\uD55C\U0001F3B5.txt 0 7 0 0"}));
     EXPECT_FALSE(MatchesPattern(std::u16string(5000, u'a'), u"*a*a*a*b"));  // "*" backtracks, in time
 }
 
@@ -143,7 +142,8 @@ TEST_F(PackEngine, ThreadsChangeNeitherTheBytesNorTheOrderOfProgressOrFailures) 
         Put(dir + "f" + std::to_string(i) + (i % 2 ? ".ogg" : ".OGG"),
             (i % 4 < 2 ? tvtest::RandomBytes : tvtest::TextLike)(sizes[i % 6], static_cast<uint32_t>(i)));
     }
-    FaultySource source;
+    FaultySource source, unreadable;  // unreadable: f1, f11, f21 ...
+    unreadable.unreadable = u"1.ogg";
     std::vector<PackStep> firstSteps;
     const fs::path first = tmp_.Path() / "jobs1.pak";
     EXPECT_EQ(Pack(first, u"pak", 1, source, &firstSteps).entryCount, 63);
@@ -152,12 +152,9 @@ TEST_F(PackEngine, ThreadsChangeNeitherTheBytesNorTheOrderOfProgressOrFailures) 
         EXPECT_TRUE(firstSteps[i].index == i && (firstSteps[i].name == nullptr) == (i == 63) &&
                     firstSteps[i].bytesDone >= firstSteps[i ? i - 1 : 0].bytesDone);
     EXPECT_EQ(firstSteps.back().bytesDone, firstSteps.back().bytesTotal);
-    // Several unreadable files (f1, f11, f21 ...): one thread meets one of them first; so must more.
-    auto failure = [&](const fs::path& output, unsigned jobs) {
-        source.unreadable = u"1.ogg";
-        const auto named = FailureOf([&] { Pack(output, u"pak", jobs, source); }).first;
-        source.unreadable.clear();
-        return named;
+    // Of several unreadable files one thread meets one first; so must more.
+    auto failure = [&](const fs::path& out, unsigned jobs) {
+        return FailureOf([&] { Pack(out, u"pak", jobs, unreadable); }).first;
     };
     const fs::path firstFailure = failure(first.u16string() + u"x", 1);
     EXPECT_FALSE(firstFailure.empty());
@@ -214,8 +211,7 @@ TEST_F(PackEngine, EachFailureNamesItsFileAndLeavesTheOldContainerAsItWas) {
 // refused, and the writer goes on.
 TEST(GenpakWriter, AnEntryPast2GiBIsRefused) {
     tvtest::TempDir dir;
-    const fs::path output = dir.Path() / "song.tvn", temporary = dir.Path() / "song.tmp";
-    GenpakWriter writer(output, temporary, CommitPolicy::kReplaceWhenDone, {1, 2});
+    GenpakWriter writer(dir.Path() / "song.tvn", dir.Path() / "song.tmp", CommitPolicy::kReplaceWhenDone, {1, 2});
     writer.AddFolder("F");  // 16 bytes of directory
     // With the marker (8), this entry's record (18) and the trailer (9), 51 bytes beside the data:
     // one byte more of data and DirOffset or the trailer would pass the largest signed offset.
@@ -224,7 +220,7 @@ TEST(GenpakWriter, AnEntryPast2GiBIsRefused) {
               std::wstring::npos);
     writer.AddFile("F/b", tvapi::genpak::kStored, "", 1, 1);  // the writer is still usable
     writer.Finish();
-    EXPECT_EQ(tvtest::ReadFile(output).size(), 1u + 8 + 16 + 18 + 9);
+    EXPECT_EQ(tvtest::ReadFile(dir.Path() / "song.tvn").size(), 1u + 8 + 16 + 18 + 9);
 }
 
 }  // namespace

@@ -4,11 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "archive_check.h"
-#include "form_expectations.h"
-#include "system_error.h"
-#include "temp_folder.h"
-#include "window_driver.h"
+#include "support.h"
 
 namespace tavrin::testing {
 namespace {
@@ -22,11 +18,11 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 // The process's next message box, whose text must hold `part`, answered with `button`; waits until
 // the box is gone, so the next look finds the next box.
-std::optional<MessageBoxInfo> Reply(const RunningProgram& program, const std::wstring& part, int button) {
+MessageBoxInfo Reply(const RunningProgram& program, const std::wstring& part, int button) {
     auto box = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
     EXPECT_TRUE(box && box->text.find(part) != std::wstring::npos) << Utf8(part);
     EXPECT_TRUE(!box || (PressButton(box->hwnd, button), WaitForWindowGone(box->hwnd, kTimeoutMs)));
-    return box;
+    return box.value_or(MessageBoxInfo{});
 }
 std::wstring Question(const std::wstring& output) { return L"文件 " + output + L" 已存在,是否覆盖?"; }
 
@@ -39,8 +35,7 @@ bool Eventually(const std::function<bool()>& condition) {
 // Audio (song.ogg, keys\kick.wav) for the archive, the rest (chart.xml, cover.png) for the descriptor.
 struct SongFolder {
     explicit SongFolder(const std::wstring& name) : path_(root_ / name) {
-        CreateDirectoryW(path_.c_str(), nullptr);
-        CreateDirectoryW((path_ + L"\\keys").c_str(), nullptr);
+        for (const wchar_t* folder : {L"", L"\\keys"}) CreateDirectoryW((path_ + folder).c_str(), nullptr);
         std::string chart;
         for (int i = 0; i < 400; ++i) chart += "<Note Time=\"" + std::to_string(i * 240) + "\" Lane=\"3\"/>\r\n";
         WriteBytes(path_ + L"\\chart.xml", Bytes(chart.begin(), chart.end()));
@@ -50,16 +45,14 @@ struct SongFolder {
         SetFileAttributesW((path_ + L"\\keys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);  // packed too
     }
     TempFolder root_;
-    std::wstring path_;
-    std::wstring Pak() const { return path_ + L".pak"; }
-    std::wstring Tvn() const { return path_ + L".tvn"; }
+    const std::wstring path_, pak = path_ + L".pak", tvn = path_ + L".tvn";
     // genpak verify, then each member extracted against its source.
-    void ExpectHolds(bool pak) const {
-        const std::wstring archive = pak ? Pak() : Tvn(), base = path_.substr(path_.rfind(L'\\') + 1);
+    void ExpectHolds(bool audio) const {
+        const std::wstring archive = audio ? pak : tvn, base = path_.substr(path_.rfind(L'\\') + 1);
         EXPECT_EQ(VerifyFaults(archive), "");
         auto extracted = ExtractedFiles(archive);
         for (const wchar_t* member :
-             pak ? std::vector{L"song.ogg", L"keys\\kick.wav"} : std::vector{L"chart.xml", L"cover.png"})
+             audio ? std::vector{L"song.ogg", L"keys\\kick.wav"} : std::vector{L"chart.xml", L"cover.png"})
             EXPECT_EQ(extracted[base + L"\\" + member], ReadBytes(path_ + L"\\" + member));
     }
 };
@@ -76,12 +69,11 @@ TEST(CommandMode, SwitchLettersChooseTheOutputs) {
         SongFolder song(folder);
         RunningProgram program(Tunebale(std::wstring(L" ") + switches + L" \"" + song.path_ + L"\""));
         EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
-        EXPECT_EQ(Exists(song.Pak()), pak);
-        EXPECT_EQ(Exists(song.Tvn()), tvn);
-        if (pak) song.ExpectHolds(true);
-        if (tvn) song.ExpectHolds(false);
-        EXPECT_EQ(tvn && ListArchive(song.Tvn()).find(" lzss-xor ") != std::string::npos,
-                  tvn && wcschr(switches, L'x'));
+        EXPECT_EQ(Exists(song.pak), pak);
+        EXPECT_EQ(Exists(song.tvn), tvn);
+        for (bool audio : {true, false})
+            if (audio ? pak : tvn) song.ExpectHolds(audio);
+        EXPECT_EQ(tvn && ListArchive(song.tvn).find(" lzss-xor ") != std::string::npos, tvn && wcschr(switches, L'x'));
         EXPECT_FALSE(Exists(song.path_ + L".tmp"));
     }
 }
@@ -90,22 +82,20 @@ TEST(CommandMode, SwitchLettersChooseTheOutputs) {
 // writing, an old output the user made read-only; a missing folder is refused by both runs.
 TEST(CommandMode, FailuresAreToldAndEndWithExitCode1) {
     SongFolder song(L"Locked Song");
-    WriteBytes(song.Pak(), kOld);
-    WriteBytes(song.Tvn(), kOld);
-    SetFileAttributesW(song.Tvn().c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const auto& old : {song.pak, song.tvn}) WriteBytes(old, kOld);
+    SetFileAttributesW(song.tvn.c_str(), FILE_ATTRIBUTE_READONLY);
     HANDLE writer =
         CreateFileW((song.path_ + L"\\keys\\kick.wav").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     RunningProgram program(Tunebale(L" -cpr \"" + song.path_ + L"\""));
-    EXPECT_EQ(Reply(program, Question(song.Pak()), IDYES).value_or(MessageBoxInfo{}).buttons,
-              (std::vector<int>{IDYES, IDNO}));
-    EXPECT_EQ(Reply(program, L"kick.wav", IDOK).value_or(MessageBoxInfo{}).caption, L"Tavrin歌曲打包器");
-    Reply(program, Question(song.Tvn()), IDYES);
+    EXPECT_EQ(Reply(program, Question(song.pak), IDYES).buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(Reply(program, L"kick.wav", IDOK).caption, L"Tavrin歌曲打包器");
+    Reply(program, Question(song.tvn), IDYES);
     Reply(program, L"只读", IDOK);
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     CloseHandle(writer);
-    SetFileAttributesW(song.Tvn().c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(ReadBytes(song.Pak()) == kOld && ReadBytes(song.Tvn()) == kOld);
-    EXPECT_FALSE(Exists(song.path_ + L".tmp") || Exists(song.Pak() + L".part") || Exists(song.Tvn() + L".part"));
+    SetFileAttributesW(song.tvn.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(ReadBytes(song.pak) == kOld && ReadBytes(song.tvn) == kOld);
+    EXPECT_FALSE(Exists(song.path_ + L".tmp") || Exists(song.pak + L".part") || Exists(song.tvn + L".part"));
 
     RunningProgram missing(Tunebale(L" -cpr \"" + song.path_ + L" gone\""));
     for (int run = 0; run < 2; ++run) Reply(missing, L"Song gone", IDOK);  // the archive's run, the descriptor's
@@ -129,10 +119,7 @@ TEST(Window, PacksAsksTellsRefusesAndBrowses) {
         ClickButton(GetDlgItem(window, button));
     };
     auto packEnabledAgain = [&] { return Eventually([&] { return IsWindowEnabled(pack); }); };
-    auto close = [&] {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
-    };
+    auto close = [&] { EXPECT_EQ((PostMessageW(window, WM_CLOSE, 0, 0), program->WaitForExit(kTimeoutMs)), 0u); };
     start(L"");
     EXPECT_EQ(WindowText(window), L"Tavrin歌曲打包程序");
     const ExpectedControl controls[] = {
@@ -145,47 +132,43 @@ TEST(Window, PacksAsksTellsRefusesAndBrowses) {
     };
     ExpectForm(window, 6708, 1704, controls);
     close();
-    start(L" -cpr");
-    EXPECT_EQ(WindowText(box), L"");
-    EXPECT_EQ(program->WaitForExit(500), std::nullopt);
+    start(L" -cpr");  // no folder: no pack
+    EXPECT_TRUE(WindowText(box).empty() && !program->WaitForExit(500));
     close();
     SongFolder song(L"Dropped Song");
     start(L" \"" + song.path_ + L"\"");  // as Explorer starts it for a folder dropped on its icon
     EXPECT_EQ(WindowText(box), song.path_);
-    EXPECT_FALSE(Exists(song.Pak()));
+    EXPECT_FALSE(Exists(song.pak));
     ClickButton(pack);
-    const auto done = Reply(*program, L"打包完成!", IDOK).value_or(MessageBoxInfo{});  // no question first
-    EXPECT_EQ(done.caption + done.text, L"Tavrin歌曲打包器打包完成!");
-    EXPECT_EQ(done.buttons, (std::vector<int>{IDOK}));
+    const auto done = Reply(*program, L"打包完成!", IDOK);  // no question first
+    EXPECT_TRUE(done.caption + done.text == L"Tavrin歌曲打包器打包完成!" && done.buttons == std::vector{IDOK});
     song.ExpectHolds(true);
     EXPECT_NE(WindowText(GetDlgItem(window, 104)).find(L"Dropped Song/"), std::wstring::npos);
 
-    WriteBytes(song.Pak(), kOld);
-    WriteBytes(song.Tvn(), kOld);
+    for (const auto& old : {song.pak, song.tvn}) WriteBytes(old, kOld);
     press(song.path_ + L"/");  // a trailing separator packs as the clean path
-    Reply(*program, Question(song.Pak()), IDNO);
+    Reply(*program, Question(song.pak), IDNO);
     EXPECT_FALSE(IsWindowEnabled(pack));  // for the whole run, questions included
-    Reply(*program, Question(song.Tvn()), IDYES);
+    Reply(*program, Question(song.tvn), IDYES);
     Reply(*program, L"打包完成!", IDOK);
     EXPECT_TRUE(packEnabledAgain());
-    EXPECT_EQ(ReadBytes(song.Pak()), kOld);
+    EXPECT_EQ(ReadBytes(song.pak), kOld);
     song.ExpectHolds(false);
 
-    DeleteFileW(song.Pak().c_str());
+    DeleteFileW(song.pak.c_str());
     HANDLE writer =
         CreateFileW((song.path_ + L"\\song.ogg").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     press(song.path_);
     Reply(*program, L"song.ogg", IDOK);
-    Reply(*program, Question(song.Tvn()), IDYES);
+    Reply(*program, Question(song.tvn), IDYES);
     EXPECT_TRUE(packEnabledAgain());
     CloseHandle(writer);
     EXPECT_FALSE(WaitForMessageBox(program->ProcessId(), 300).has_value()) << "a completion message after a failure";
-    EXPECT_FALSE(Exists(song.Pak()));
+    EXPECT_FALSE(Exists(song.pak));
     song.ExpectHolds(false);
     for (const wchar_t* refused : {L"", L"C:\\"}) {
         press(refused);
-        for (int run = 0; run < 2; ++run)
-            EXPECT_NE(Reply(*program, L"", IDOK).value_or(MessageBoxInfo{}).text, L"打包完成!");
+        for (int run = 0; run < 2; ++run) EXPECT_NE(Reply(*program, L"", IDOK).text, L"打包完成!");
         EXPECT_TRUE(packEnabledAgain());
     }
 

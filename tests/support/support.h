@@ -21,18 +21,9 @@
 namespace tavrin::testing {
 
 inline std::string Utf8(const std::wstring& text) {
-    std::string out(text.size() * 3, '\0');
-    const int size = static_cast<int>(out.size());
-    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr));
-    return out;
+    const std::u8string utf8 = std::filesystem::path(text).u8string();
+    return {utf8.begin(), utf8.end()};
 }
-
-// Thrown when a call the test needs fails; callers take GetLastError() before building `what`.
-class SystemCallFailed : public std::runtime_error {
-public:
-    SystemCallFailed(const std::string& what, DWORD code)
-        : std::runtime_error(what + ": system error " + std::to_string(code)) {}
-};
 
 // A fresh folder under the system's temporary folder, removed with its content afterwards.
 class TempFolder {
@@ -44,7 +35,6 @@ public:
         while (!std::filesystem::create_directory(path_));
     }
     TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder() {
         std::error_code error;  // read-only files and folders would stay
         for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error))
@@ -95,8 +85,7 @@ inline std::map<std::wstring, std::vector<uint8_t>> ExtractedFiles(const std::ws
 
 inline std::string ListArchive(const std::wstring& archive) {
     std::ostringstream out;
-    ::genpak::tool::Run({L"list", archive}, out, out);
-    return out.str();
+    return ::genpak::tool::Run({L"list", archive}, out, out), out.str();
 }
 
 inline std::wstring WindowText(HWND hwnd) {
@@ -175,14 +164,12 @@ class RunningProgram {
 public:
     RunningProgram(const std::wstring& commandLine, const std::wstring& currentFolder = {}) {
         std::wstring line = commandLine;
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
+        STARTUPINFOW si{sizeof(si)};
         const wchar_t* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
         if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_))
-            throw SystemCallFailed("cannot start " + Utf8(commandLine), GetLastError());
+            throw std::runtime_error("cannot start " + std::to_string(GetLastError()) + ": " + Utf8(commandLine));
     }
     RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
     ~RunningProgram() {
         if (!WaitForExit(0)) TerminateProcess(pi_.hProcess, 99);
         WaitForSingleObject(pi_.hProcess, 10000);
@@ -194,8 +181,7 @@ public:
     std::optional<DWORD> WaitForExit(DWORD timeoutMs) {
         DWORD code = 0;
         if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
+        return GetExitCodeProcess(pi_.hProcess, &code), code;
     }
 
 private:
