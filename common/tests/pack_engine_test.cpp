@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 class FaultySource final : public PackSource {
 public:
     std::u16string unreadable, unlistable, loopsBack, root;
-
     FolderListing ListFolder(const std::u16string& folder) override {
         if (!unlistable.empty() && folder.ends_with(unlistable)) throw ScanError{folder, L"denied"};
         if (!loopsBack.empty() && folder.ends_with(loopsBack)) return real_->ListFolder(root);
@@ -49,7 +48,6 @@ private:
 class PackEngine : public ::testing::Test {
 protected:
     PackEngine() : song_(tmp_.Path() / fs::path(u"\u6B4C Song")) { fs::create_directories(song_); }
-
     void Put(const fs::path& relative, const std::string& bytes) {
         fs::create_directories((song_ / relative).parent_path());
         tvtest::WriteFile(song_ / relative, bytes);
@@ -60,7 +58,6 @@ protected:
         return PackFolder(job, source,
                           steps ? PackProgress([steps](const PackStep& s) { steps->push_back(s); }) : nullptr);
     }
-
     tvtest::TempDir tmp_;
     fs::path song_;
 };
@@ -196,9 +193,9 @@ TEST_F(PackEngine, EachFailureNamesItsFileAndLeavesTheOldContainerAsItWas) {
             const auto [file, reason] = FailureOf([&] { Pack(output, u"tvn", jobs, source); });
             EXPECT_TRUE(file.u16string().ends_with(cases[i].second) && !reason.empty()) << file;
             fs::permissions(output, fs::perms::owner_write, fs::perm_options::add);
-            EXPECT_EQ(tvtest::ReadFile(output), "OLD");
-            EXPECT_FALSE(fs::exists(output.u16string() + u".part"));
-            EXPECT_EQ(fs::exists(temporary), fs::is_directory(temporary));  // no file; a folder of the user's stays
+            // No file left beside; a folder of the user's with the temporary name stays.
+            EXPECT_TRUE(tvtest::ReadFile(output) == "OLD" && !fs::exists(output.u16string() + u".part") &&
+                        fs::exists(temporary) == fs::is_directory(temporary));
         }
         // Undo what the case made on disk, so the next one fails only for its own reason.
         fs::resize_file(song_ / "huge.png", 0);

@@ -166,13 +166,11 @@ TEST_F(GenpakTool, ExtractWritesMembersRefusesNamesThatLeaveTheFolderAndTellsWha
     Result r = Genpak({"extract", Write("MySong.pak", TunebaleSample().Build()), out});
     EXPECT_EQ(r.out, "extracted 2 folders and 5 files\n");  // what they hold: tests/e2e, through archive_check
     EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "sub" / fs::path(u"\u6B4C\u66F2.txt")), tvtest::TextLike(2000, 3));
-
     ArchiveBuilder bad = TunebaleSample();
     bad.Records()[2].fileSize += 1;
     r = Genpak({"extract", Write("bad.pak", bad.Build()), tmp_.Path() / "bad"});
     EXPECT_TRUE(r.code == 1 && r.err.find("record 2") != std::string::npos) << r.err;
     EXPECT_EQ(r.out, "extracted 2 folders and 4 files\n");
-
     const std::string unsafe[] = {"S/../../evil", "../evil",  "/evil",      "S//evil", "S/./evil",
                                   "C:/evil",      "S/C:evil", "S/..\\evil", "S/a\x01", "S/\x80"};
     ArchiveBuilder b = ArchiveBuilder::Listsmith().Folder("S");
@@ -237,7 +235,7 @@ TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
     EXPECT_NE(r.out.find("3 packed, 0 kept, 3 failed"), std::string::npos) << r.out;
     // The audio in the one, the rest in the other (both front ends write the same bytes: tests/e2e).
     EXPECT_TRUE(Genpak({"list", pak}).out.ends_with("\n1 stored 0 5000 5000 " + Utf8(song.filename()) + "/song.OGG\n"));
-    EXPECT_EQ(Genpak({"verify", tvn}).out.substr(0, 16), "ok: 2 records (1");
+    EXPECT_TRUE(Genpak({"verify", tvn}).out.starts_with("ok: 2 records (1"));
     const std::string before = tvtest::ReadFile(tvn);
     EXPECT_NE(Genpak({"pack", "--only", "tvn", "--xor", song}).out.find("0 packed, 1 kept, 0 failed"),
               std::string::npos);

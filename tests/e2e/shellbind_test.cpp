@@ -115,7 +115,6 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     for (const wchar_t* key : fileTypes) types.push_back(ClassesText(key));
     EXPECT_EQ(std::count(types.begin(), types.end(), std::nullopt), 0);
     EXPECT_EQ(ClassesText(L"Folder\\shell\\tvnpak"), std::nullopt) << "registration writes no Folder verbs";
-
     // Explorer splits a command as CommandLineToArgvW does, and puts a right-clicked folder for %1.
     std::wstring command;
     for (auto [verb, switches] : {std::pair{L"tvnpakr", L"-cr"}, std::pair{L"tvnpak", L"-cpr"}}) {
@@ -135,7 +134,6 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     EXPECT_EQ(VerifyFaults(song + L".pak") + VerifyFaults(song + L".tvn"), "");
     EXPECT_EQ(ExtractedFiles(song + L".pak")[L"歌曲 一\\song.ogg"], ReadBytes(song + L"\\song.ogg"));
     EXPECT_EQ(ExtractedFiles(song + L".tvn")[L"歌曲 一\\chart.xml"], ReadBytes(song + L"\\chart.xml"));
-
     // Removal deletes the verbs under Directory and Folder and keeps the file types; a verb with
     // another subkey stays but loses its command, and the removals after it go on.
     CreateKey(L"Folder\\shell\\tvnpak\\command");
