@@ -1,6 +1,5 @@
-// The pack engine and container writer on real folders (the standard library natively, Win32 under
-// Wine): bytes independent of threads, progress in order, failures that name their file and
-// leave an old container as it was.
+// The pack engine and container writer on real folders (natively and under Wine): bytes independent
+// of threads, progress in order, failures that name their file and leave an old container as it was.
 #include "tavrin/pack_engine.h"
 
 #include <gtest/gtest.h>
@@ -63,13 +62,10 @@ protected:
 };
 
 // The file a FileFailure named and why; nothing when none was thrown.
-std::pair<fs::path, std::wstring> FailureOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const FileFailure& e) {
-        return {e.file, e.reason};
-    }
-    return {};
+std::pair<fs::path, std::wstring> FailureOf(const std::function<void()>& f) try {
+    return f(), std::pair<fs::path, std::wstring>{};
+} catch (const FileFailure& e) {
+    return {e.file, e.reason};
 }
 
 // Each record as "name method offset packed size", its content checked against the file.
@@ -94,11 +90,9 @@ std::vector<std::string> Records(const fs::path& archive, const fs::path& folder
     return records;
 }
 
-// The whole container of an empty folder, byte for byte (marker and writer bytes, the folder's
-// record, the trailer); what goes into each container of a full one, in which order and form:
-// audio by its lower-cased whole name, every folder in both, "sub" before "sub.txt" before
-// "sub/...", empty files without a block, raw storage for what does not shrink, names in GB18030
-// and back, a link back not followed.
+// An empty folder's whole container, byte for byte; a full one's records in each container: audio by
+// its lower-cased whole name, every folder in both, "sub" < "sub.txt" < "sub/...", empty files without
+// a block, raw storage for what does not shrink, names in GB18030 and back, a link back not followed.
 TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     FaultySource source;
     const fs::path pak = tmp_.Path() / "empty.pak";
@@ -204,8 +198,7 @@ TEST_F(PackEngine, EachFailureNamesItsFileAndLeavesTheOldContainerAsItWas) {
     }
 }
 
-// The writer alone: an entry that would take the container past the format's signed 2 GiB is
-// refused, and the writer goes on.
+// The writer alone: an entry that would take the container past signed 2 GiB is refused; it goes on.
 TEST(GenpakWriter, AnEntryPast2GiBIsRefused) {
     tvtest::TempDir dir;
     GenpakWriter writer(dir.Path() / "song.tvn", dir.Path() / "song.tmp", CommitPolicy::kReplaceWhenDone, {1, 2});

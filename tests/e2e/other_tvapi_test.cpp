@@ -1,6 +1,5 @@
-// listsmith.exe beside a TVAPI.dll that keeps only the library's contract (tests/other_tvapi, no
-// code of ours): what it converts verifies and expands to the same files as with our library.
-// tunebale's run with that library: tunebale_pack_test.cpp.
+// listsmith.exe beside a TVAPI.dll that keeps only the library's contract (tests/other_tvapi): what it
+// converts verifies and expands as with our library. tunebale with it: tunebale_pack_test.cpp.
 #include <gtest/gtest.h>
 
 #include "game_folder.h"
@@ -40,9 +39,7 @@ void ConvertGame(bool other, std::map<std::wstring, Bytes>& written) {
     HWND window = WaitForTopWindow(listsmith.ProcessId(), L"TavrinListsmithMain", kTimeoutMs);
     ASSERT_NE(window, nullptr);
     ClickButton(GetDlgItem(window, 202));
-    std::optional<MessageBoxInfo> question = WaitForMessageBox(listsmith.ProcessId(), kTimeoutMs);
-    ASSERT_TRUE(question);  // until it is gone, a look for a message box would find it again
-    EXPECT_TRUE((PressButton(question->hwnd, IDYES), WaitForWindowGone(question->hwnd, kTimeoutMs)));
+    Reply(listsmith, L"", IDYES);  // the question whether to convert
     for (const ULONGLONG end = GetTickCount64() + kTimeoutMs; GetTickCount64() < end;) {
         if (WindowText(GetDlgItem(window, 203)) == L"转换完毕,请退出!") break;
         const std::optional<MessageBoxInfo> box = WaitForMessageBox(listsmith.ProcessId(), 50);

@@ -1,6 +1,5 @@
-// The real shellbind.exe: its start-up checks beside different packers, its window, and the loop a
-// user lives through: register, right-click a folder (the registered command run as Explorer runs
-// it), get the archives, remove the commands again.
+// The real shellbind.exe: its start-up checks beside different packers, its window, and a user's loop:
+// register, right-click a folder (the command run as Explorer runs it), get the archives, remove.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -17,14 +16,11 @@ constexpr wchar_t kNoPacker[] = L"请将程序放入tunebale目录内运行!";
 constexpr wchar_t kTooOld[] = L"您的歌曲打包程序版本低于37,无法使用本程序!";
 constexpr wchar_t kInfo[] = L"检测到你的tunebale.exe的版本为 ";
 
-// Presses OK on the next message box of the program, checking it is the expected one with the
-// registrar's title and no other button.
-void ExpectMessage(DWORD processId, const wchar_t* text) {
-    std::optional<MessageBoxInfo> box = WaitForMessageBox(processId, kTimeoutMs);
-    ASSERT_TRUE(box) << "no message box; expected " << Utf8(text);
-    EXPECT_EQ(box->text + L"|" + box->caption, text + std::wstring(L"|tunebale环境设置工具"));
-    EXPECT_EQ(box->buttons, std::vector<int>{IDOK});
-    EXPECT_TRUE((PressButton(box->hwnd, IDOK), WaitForWindowGone(box->hwnd, kTimeoutMs)));
+// OK on the program's next message box: this text, the registrar's title, no other button.
+void ExpectMessage(const RunningProgram& program, const wchar_t* text) {
+    const MessageBoxInfo box = Reply(program, text, IDOK);
+    EXPECT_EQ(box.text + L"|" + box.caption, text + std::wstring(L"|tunebale环境设置工具"));
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
 }
 
 TEST(Shellbind, StartsOnlyBesideAPlainPackerOfRevision37) {
@@ -48,7 +44,7 @@ TEST(Shellbind, StartsOnlyBesideAPlainPackerOfRevision37) {
         if (c.packer && *c.packer) CopyFileW((ProgramFolder() + c.packer).c_str(), packer.c_str(), FALSE);
         if (c.attributes) SetFileAttributesW(packer.c_str(), c.attributes);
         RunningProgram program(L"\"" + folder + L"\\shellbind.exe\"", folder);
-        for (const wchar_t* text : c.messages) ExpectMessage(program.ProcessId(), text);
+        for (const wchar_t* text : c.messages) ExpectMessage(program, text);
         if (c.messages.empty()) {
             HWND window = WaitForTopWindow(program.ProcessId(), kClass, kTimeoutMs);
             ASSERT_NE(window, nullptr);
@@ -72,8 +68,7 @@ void CreateKey(const std::wstring& subKey, DWORD options = REG_OPTION_NON_VOLATI
     RegCloseKey(key);
 }
 
-// The verbs live in the prefix's one HKEY_CLASSES_ROOT: this test alone touches them, starting and
-// ending without them.
+// The prefix's one HKEY_CLASSES_ROOT: this test alone touches the verbs, starting and ending without.
 void CleanClasses() {
     for (const wchar_t* key : {L"Directory\\shell\\tvnpak", L"Directory\\shell\\tvnpakr", L"Folder\\shell\\tvnpak",
                                L"Folder\\shell\\tvnpakr", L".pak", L".tvn", L"PAKFile", L"TVNFile"})
@@ -95,7 +90,7 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     ExpectForm(window, 5424, 1704, form);
     auto press = [&](size_t button, const wchar_t* message) {
         ClickButton(Controls(window).at(button).hwnd);
-        ExpectMessage(program.ProcessId(), message);
+        ExpectMessage(program, message);
     };
     const wchar_t* registered = L"设置成功,您可以右击文件夹选择打包了";
     const wchar_t* removed = L"清除歌曲打包程序环境成功";
@@ -109,11 +104,9 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     EXPECT_EQ(ClassesText(L"Directory\\shell\\tvnpakr\\command"), std::nullopt);
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Directory\\shell\\tvnpakr");
     press(0, registered);
-    press(0, registered);  // over what is there
-    const wchar_t* const fileTypes[] = {L".pak", L".tvn", L"PAKFile", L"TVNFile"};
-    std::vector<std::optional<std::wstring>> types;
-    for (const wchar_t* key : fileTypes) types.push_back(ClassesText(key));
-    EXPECT_EQ(std::count(types.begin(), types.end(), std::nullopt), 0);
+    press(0, registered);                                           // over what is there
+    std::map<std::wstring, std::optional<std::wstring>> fileTypes;  // written, and kept by removal
+    for (const wchar_t* key : {L".pak", L".tvn", L"PAKFile", L"TVNFile"}) fileTypes[key] = ClassesText(key);
     EXPECT_EQ(ClassesText(L"Folder\\shell\\tvnpak"), std::nullopt) << "registration writes no Folder verbs";
     // Explorer splits a command as CommandLineToArgvW does, and puts a right-clicked folder for %1.
     std::wstring command;
@@ -136,17 +129,16 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     EXPECT_EQ(ExtractedFiles(song + L".tvn")[L"歌曲 一\\chart.xml"], ReadBytes(song + L"\\chart.xml"));
     // Removal deletes the verbs under Directory and Folder and keeps the file types; a verb with
     // another subkey stays but loses its command, and the removals after it go on.
-    CreateKey(L"Folder\\shell\\tvnpak\\command");
-    CreateKey(L"Folder\\shell\\tvnpakr\\command");
-    CreateKey(L"Directory\\shell\\tvnpak\\ddeexec");
+    for (const wchar_t* key :
+         {L"Folder\\shell\\tvnpak\\command", L"Folder\\shell\\tvnpakr\\command", L"Directory\\shell\\tvnpak\\ddeexec"})
+        CreateKey(key);
     press(1, removed);
     EXPECT_EQ(ClassesText(L"Directory\\shell\\tvnpak\\ddeexec"), L"");
     for (const wchar_t* key : {L"Directory\\shell\\tvnpak\\command", L"Directory\\shell\\tvnpakr",
                                L"Folder\\shell\\tvnpak", L"Folder\\shell\\tvnpakr"})
         EXPECT_EQ(ClassesText(key), std::nullopt) << Utf8(key);
-    for (size_t i = 0; i < types.size(); ++i) EXPECT_EQ(ClassesText(fileTypes[i]), types[i]);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+    for (const auto& [key, text] : fileTypes) EXPECT_TRUE(text && ClassesText(key) == text) << Utf8(key);
+    EXPECT_EQ((PostMessageW(window, WM_CLOSE, 0, 0), program.WaitForExit(kTimeoutMs)), 0u);
     CleanClasses();
 }
 

@@ -1,8 +1,6 @@
-// A second TVAPI.dll, for tests only: written from the library's contract alone and sharing no
-// code with ours, so the programs are shown to work with any library that keeps that contract: a
-// plain greedy LZSS in the same stream, names through code page 936, a stable sort, and an archive
-// reader that reads the whole archive on every call. Results that the contract says callers
-// ignore are deliberately meaningless.
+// A second TVAPI.dll, for tests only, from the library's contract alone (no code of ours): a plain
+// greedy LZSS in the same stream, names through code page 936, a stable sort, a reader that reads the
+// whole archive on every call; results the contract says callers ignore are deliberately meaningless.
 #include <windows.h>
 
 #include <algorithm>

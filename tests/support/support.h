@@ -83,11 +83,6 @@ inline std::map<std::wstring, std::vector<uint8_t>> ExtractedFiles(const std::ws
     return FileTree(extracted.Path());
 }
 
-inline std::string ListArchive(const std::wstring& archive) {
-    std::ostringstream out;
-    return ::genpak::tool::Run({L"list", archive}, out, out), out.str();
-}
-
 inline std::wstring WindowText(HWND hwnd) {
     std::wstring text(size_t(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
     text.resize(size_t(SendMessageW(hwnd, WM_GETTEXT, text.size(), LPARAM(text.data()))));
@@ -187,6 +182,15 @@ public:
 private:
     PROCESS_INFORMATION pi_{};
 };
+
+// The program's next message box (within a minute), whose text must hold `part`, answered with
+// `button`; waits until the box is gone, so the next look finds the next box.
+inline MessageBoxInfo Reply(const RunningProgram& program, const std::wstring& part, int button) {
+    auto box = WaitForMessageBox(program.ProcessId(), 60000);
+    EXPECT_TRUE(box && box->text.find(part) != std::wstring::npos) << Utf8(part);
+    EXPECT_TRUE(!box || (PressButton(box->hwnd, button), WaitForWindowGone(box->hwnd, 60000)));
+    return box.value_or(MessageBoxInfo{});
+}
 
 // The folder holding the running test program (and the programs it tests), with a final "\".
 inline std::wstring ProgramFolder() {
