@@ -24,28 +24,27 @@ void ExpectMessage(const RunningProgram& program, const wchar_t* text) {
 }
 
 TEST(Shellbind, StartsOnlyBesideAPlainPackerOfRevision37) {
-    const struct {
-        const wchar_t* packer;  // copied in as tunebale.exe; nullptr: a folder of that name
-        DWORD attributes;
-        std::vector<const wchar_t*> messages;  // none: the window opens
-    } cases[] = {{L"", 0, {kNoPacker}},
-                 {L"tv_fake_packer_37.exe", FILE_ATTRIBUTE_HIDDEN, {kNoPacker}},
-                 {nullptr, 0, {kNoPacker}},
-                 {L"tv_fake_packer_36.exe", 0, {kTooOld}},
-                 {L"tv_fake_packer_plain.exe", 0, {L"此文件没有版本信息!", kTooOld}},
-                 {L"tv_fake_packer_37.exe", 0, {}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(Utf8(c.packer ? c.packer : L"a folder"));
+    // The program copied in as tunebale.exe (nullptr: a folder of that name), its attributes, and the
+    // messages shown (none: the window opens).
+    const std::tuple<const wchar_t*, DWORD, std::vector<const wchar_t*>> cases[] = {
+        {L"", 0, {kNoPacker}},
+        {L"tv_fake_packer_37.exe", FILE_ATTRIBUTE_HIDDEN, {kNoPacker}},
+        {nullptr, 0, {kNoPacker}},
+        {L"tv_fake_packer_36.exe", 0, {kTooOld}},
+        {L"tv_fake_packer_plain.exe", 0, {L"此文件没有版本信息!", kTooOld}},
+        {L"tv_fake_packer_37.exe", 0, {}}};
+    for (const auto& [packerCopy, attributes, messages] : cases) {
+        SCOPED_TRACE(Utf8(packerCopy ? packerCopy : L"a folder"));
         TempFolder root;
         const std::wstring folder = root / L"工具 目录", packer = folder + L"\\tunebale.exe";
         CreateDirectoryW(folder.c_str(), nullptr);
         ASSERT_TRUE(CopyFileW((ProgramFolder() + L"shellbind.exe").c_str(), (folder + L"\\shellbind.exe").c_str(), 0));
-        if (!c.packer) CreateDirectoryW(packer.c_str(), nullptr);
-        if (c.packer && *c.packer) CopyFileW((ProgramFolder() + c.packer).c_str(), packer.c_str(), FALSE);
-        if (c.attributes) SetFileAttributesW(packer.c_str(), c.attributes);
+        if (!packerCopy) CreateDirectoryW(packer.c_str(), nullptr);
+        if (packerCopy && *packerCopy) CopyFileW((ProgramFolder() + packerCopy).c_str(), packer.c_str(), FALSE);
+        if (attributes) SetFileAttributesW(packer.c_str(), attributes);
         RunningProgram program(L"\"" + folder + L"\\shellbind.exe\"", folder);
-        for (const wchar_t* text : c.messages) ExpectMessage(program, text);
-        if (c.messages.empty()) {
+        for (const wchar_t* text : messages) ExpectMessage(program, text);
+        if (messages.empty()) {
             HWND window = WaitForTopWindow(program.ProcessId(), kClass, kTimeoutMs);
             ASSERT_NE(window, nullptr);
             EXPECT_EQ(Controls(window).at(2).text, kInfo + std::wstring(L"9.8.7.37"));
@@ -77,7 +76,6 @@ void CleanClasses() {
 
 TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     CleanClasses();
-    const std::wstring packer = ProgramFolder() + L"tunebale.exe";
     RunningProgram program(L"\"" + ProgramFolder() + L"shellbind.exe\"");
     HWND window = WaitForTopWindow(program.ProcessId(), kClass, kTimeoutMs);
     ASSERT_NE(window, nullptr);
@@ -114,7 +112,8 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
         command = ClassesText(L"Directory\\shell\\" + std::wstring(verb) + L"\\command").value_or(L"");
         int count = 0;
         LPWSTR* args = CommandLineToArgvW(command.c_str(), &count);
-        EXPECT_EQ(std::vector<std::wstring>(args, args + count), (std::vector<std::wstring>{packer, switches, L"%1"}));
+        EXPECT_EQ(std::vector<std::wstring>(args, args + count),
+                  (std::vector<std::wstring>{ProgramFolder() + L"tunebale.exe", switches, L"%1"}));
         LocalFree(args);
     }
     TempFolder root;

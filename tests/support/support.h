@@ -159,7 +159,8 @@ class RunningProgram {
 public:
     RunningProgram(const std::wstring& commandLine, const std::wstring& currentFolder = {}) {
         std::wstring line = commandLine;
-        STARTUPINFOW si{sizeof(si)};
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
         const wchar_t* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
         if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_))
             throw std::runtime_error("cannot start " + std::to_string(GetLastError()) + ": " + Utf8(commandLine));
