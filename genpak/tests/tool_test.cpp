@@ -224,7 +224,6 @@ TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
     EXPECT_NE(r.out.find("3 packed, 0 kept, 3 failed"), std::string::npos) << r.out;
     // The audio in the one, the rest in the other (both front ends write the same bytes: tests/e2e).
     EXPECT_TRUE(Genpak({"list", pak}).out.ends_with("\n1 stored 0 5000 5000 " + Utf8(song.filename()) + "/song.OGG\n"));
-    EXPECT_TRUE(Genpak({"verify", tvn}).out.starts_with("ok: 2 records (1"));
     const std::string before = tvtest::ReadFile(tvn);
     EXPECT_NE(Genpak({"pack", "--only", "tvn", "--xor", song}).out.find("0 packed, 1 kept, 0 failed"),
               std::string::npos);

@@ -123,9 +123,7 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     WriteBytes(song + L"\\chart.xml", {'<', 'C', '/', '>'});
     RunningProgram tunebale(command.replace(command.find(L"%1"), 2, song));
     EXPECT_EQ(tunebale.WaitForExit(2 * kTimeoutMs), std::optional<DWORD>(0));
-    EXPECT_EQ(VerifyFaults(song + L".pak") + VerifyFaults(song + L".tvn"), "");
-    EXPECT_EQ(ExtractedFiles(song + L".pak")[L"歌曲 一\\song.ogg"], ReadBytes(song + L"\\song.ogg"));
-    EXPECT_EQ(ExtractedFiles(song + L".tvn")[L"歌曲 一\\chart.xml"], ReadBytes(song + L"\\chart.xml"));
+    EXPECT_EQ(VerifyFaults(song + L".pak") + VerifyFaults(song + L".tvn"), "");  // what they hold: tunebale's tests
     // Removal deletes the verbs under Directory and Folder and keeps the file types; a verb with
     // another subkey stays but loses its command, and the removals after it go on.
     for (const wchar_t* key :

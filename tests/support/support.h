@@ -53,7 +53,6 @@ inline void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& byt
     if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())))
         throw std::runtime_error("cannot write test file " + Utf8(path));
 }
-
 inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read test file " + Utf8(path));
@@ -129,7 +128,6 @@ struct MessageBoxInfo {
     std::wstring caption, text;
     std::vector<int> buttons;  // identifiers of the visible buttons: IDOK, IDYES, IDNO ...
 };
-
 inline std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
     HWND box = WaitForTopWindow(processId, L"#32770", timeoutMs);
     if (!box) return std::nullopt;
@@ -151,7 +149,6 @@ inline bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
 inline void PressButton(HWND dialog, int buttonId) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), LPARAM(GetDlgItem(dialog, buttonId)));
 }
-
 inline void ClickButton(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 // One started program, ended at the latest when the object goes.
@@ -206,7 +203,6 @@ struct ExpectedControl {
     RECT twips;  // left, top, width, height
     bool tabStop;
 };
-
 // Checks a real program's window against its layout table at the window's DPI: the client size
 // and every control (in tab order): class, text, state and rectangle.
 inline void ExpectForm(HWND window, int clientWidthTwips, int clientHeightTwips,
