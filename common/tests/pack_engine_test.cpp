@@ -44,8 +44,7 @@ private:
     std::unique_ptr<PackSource> real_ = PlatformPackSource();
 };
 
-class PackEngine : public ::testing::Test {
-protected:
+struct PackEngine : ::testing::Test {
     PackEngine() : song_(tmp_.Path() / fs::path(u"\u6B4C Song")) { fs::create_directories(song_); }
     void Put(const fs::path& relative, const std::string& bytes) {
         fs::create_directories((song_ / relative).parent_path());

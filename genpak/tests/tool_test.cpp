@@ -35,8 +35,7 @@ Result Genpak(std::vector<fs::path> args) {
     return {code, out.str(), err.str()};
 }
 
-class GenpakTool : public ::testing::Test {
-protected:
+struct GenpakTool : ::testing::Test {
     fs::path Write(const fs::path& name, const std::string& bytes) {
         tvtest::WriteFile(tmp_.Path() / name, bytes);
         return tmp_.Path() / name;

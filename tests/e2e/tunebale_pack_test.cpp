@@ -102,7 +102,6 @@ TEST(CommandMode, FailuresAreToldAndEndWithExitCode1) {
     Reply(program, L"只读", IDOK);
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     CloseHandle(writer);
-    SetFileAttributesW(song.tvn.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(ReadBytes(song.pak) == kOld && ReadBytes(song.tvn) == kOld);
     EXPECT_FALSE(Exists(song.path_ + L".tmp") || Exists(song.pak + L".part") || Exists(song.tvn + L".part"));
     RunningProgram missing(Tunebale(L" -cpr \"" + song.path_ + L" gone\""));
