@@ -39,8 +39,6 @@ public:
         };
         return std::make_unique<Reader>(real_->NewReader(), unreadable);
     }
-
-private:
     std::unique_ptr<PackSource> real_ = PlatformPackSource();
 };
 
@@ -107,10 +105,8 @@ TEST_F(PackEngine, AFolderBecomesTheseRecords) {
     Put("sub/k.wav", tvtest::RandomBytes(100, 3));
     Put(fs::path(u"sub/\u6B4C\uD55C\U0001F3B5.txt"), "");
     const std::string s = "\u6B4C Song";
-    source.root = song_.u16string();
-    source.loopsBack = u"/loop";
-    Pack(song_.u16string() + u".tvn", u"tvn", 2, source);
-    Pack(song_.u16string() + u".pak", u"pak", 2, source);
+    source.root = song_.u16string(), source.loopsBack = u"/loop";
+    for (const std::u16string ext : {u"tvn", u"pak"}) Pack(song_.u16string() + u"." + ext, ext, 2, source);
     EXPECT_EQ(Records(song_.u16string() + u".pak", song_),
               (std::vector<std::string>{s + " 2 0 0 0", s + "/SONG.MP3 0 0 500 500", s + "/Voice.Opus 0 500 0 0",
                                         s + "/empty 2 500 0 0", s + "/sub 2 500 0 0", s + "/sub/k.wav 0 500 100 100"}));

@@ -90,8 +90,7 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
         ClickButton(Controls(window).at(button).hwnd);
         ExpectMessage(program, message);
     };
-    const wchar_t* registered = L"设置成功,您可以右击文件夹选择打包了";
-    const wchar_t* removed = L"清除歌曲打包程序环境成功";
+    const wchar_t *registered = L"设置成功,您可以右击文件夹选择打包了", *removed = L"清除歌曲打包程序环境成功";
     press(1, removed);  // with nothing registered too
     // Nothing non-volatile can be created below a volatile key: the last write fails, the ones
     // before it stay, and the window stays usable.
