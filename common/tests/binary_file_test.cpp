@@ -6,21 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "tavrin/numbered_error.h"
-#include "temp_folder.h"
+#include "support.h"
 
 namespace tavrin {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-template <typename F>
-int32_t RaisedNumber(F&& f) {
-    try {
-        f();
-    } catch (const NumberedError& e) {
-        return e.Number();
-    }
-    return -1;
+int32_t RaisedNumber(const std::function<void()>& f) try { return f(), -1; } catch (const NumberedError& e) {
+    return e.Number();
 }
 
 TEST(CFile, CreatesWritesReadsBackAndRaisesTheNumberOfEachFailure) {
@@ -35,7 +27,7 @@ TEST(CFile, CreatesWritesReadsBackAndRaisesTheNumberOfEachFailure) {
     f.WritePtr("\0\1\2\3\4\5\6\7\x08\x09", 10);
     EXPECT_EQ(RaisedNumber([&] { f.ReadAll(); }), 62) << "nothing left";
     EXPECT_EQ(f.SetPointer(7, CFile::kFromBegin), 7);
-    EXPECT_EQ(f.ReadAll(), (Bytes{7, 8, 9}));
+    EXPECT_EQ(f.ReadAll(), (std::vector<uint8_t>{7, 8, 9}));
     // The numbers' texts: a system code's own text, trimmed, rather than the catch-all.
     const std::wstring shared = NumberedError::ErrorDescription(ERROR_SHARING_VIOLATION);
     EXPECT_NE(shared, NumberedError::ErrorDescription(-1));

@@ -1,6 +1,5 @@
-// Where the registrar looks for the packer, and how registration meets a failing write at each
-// step, against a registry that records what it is asked. What it writes and removes in the real
-// registry, and the version check, are tried end to end by tests/e2e/shellbind_test.cpp.
+// Where the registrar looks for the packer; registration stopping at a failing write at each step. The
+// real registry and the version check: tests/e2e/shellbind_test.cpp.
 #include <gtest/gtest.h>
 
 #include "environment.h"

@@ -1,15 +1,11 @@
-// The real shellbind.exe: its start-up checks beside different packers, its window, and the loop a
-// user lives through: register, right-click a folder (the registered command run as Explorer runs
-// it), get the archives, remove the commands again.
+// The real shellbind.exe: its start-up checks beside different packers, its window, and a user's loop:
+// register, right-click a folder (the command run as Explorer runs it), get the archives, remove.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
-#include "archive_check.h"
-#include "form_expectations.h"
-#include "temp_folder.h"
-#include "window_driver.h"
+#include "support.h"
 
 namespace tavrin::testing {
 namespace {
@@ -20,42 +16,35 @@ constexpr wchar_t kNoPacker[] = L"请将程序放入tunebale目录内运行!";
 constexpr wchar_t kTooOld[] = L"您的歌曲打包程序版本低于37,无法使用本程序!";
 constexpr wchar_t kInfo[] = L"检测到你的tunebale.exe的版本为 ";
 
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
-// Presses OK on the next message box of the program, checking it is the expected one with the
-// registrar's title and no other button.
-void ExpectMessage(DWORD processId, const wchar_t* text) {
-    std::optional<MessageBoxInfo> box = WaitForMessageBox(processId, kTimeoutMs);
-    ASSERT_TRUE(box) << "no message box; expected " << Utf8(text);
-    EXPECT_EQ(box->text + L"|" + box->caption, text + std::wstring(L"|tunebale环境设置工具"));
-    EXPECT_EQ(box->buttons, std::vector<int>{IDOK});
-    PressButton(box->hwnd, IDOK);
-    EXPECT_TRUE(WaitForWindowGone(box->hwnd, kTimeoutMs));
+// OK on the program's next message box: this text, the registrar's title, no other button.
+void ExpectMessage(const RunningProgram& program, const wchar_t* text) {
+    const MessageBoxInfo box = Reply(program, text, IDOK);
+    EXPECT_EQ(box.text + L"|" + box.caption, text + std::wstring(L"|tunebale环境设置工具"));
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
 }
 
 TEST(Shellbind, StartsOnlyBesideAPlainPackerOfRevision37) {
-    const struct {
-        const wchar_t* packer;  // copied in as tunebale.exe; nullptr: a folder of that name
-        DWORD attributes;
-        std::vector<const wchar_t*> messages;  // none: the window opens
-    } cases[] = {{L"", 0, {kNoPacker}},
-                 {L"tv_fake_packer_37.exe", FILE_ATTRIBUTE_HIDDEN, {kNoPacker}},
-                 {nullptr, 0, {kNoPacker}},
-                 {L"tv_fake_packer_36.exe", 0, {kTooOld}},
-                 {L"tv_fake_packer_plain.exe", 0, {L"此文件没有版本信息!", kTooOld}},
-                 {L"tv_fake_packer_37.exe", 0, {}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(Utf8(c.packer ? c.packer : L"a folder"));
+    // The program copied in as tunebale.exe (nullptr: a folder of that name), its attributes, and the
+    // messages shown (none: the window opens).
+    const std::tuple<const wchar_t*, DWORD, std::vector<const wchar_t*>> cases[] = {
+        {L"", 0, {kNoPacker}},
+        {L"tv_fake_packer_37.exe", FILE_ATTRIBUTE_HIDDEN, {kNoPacker}},
+        {nullptr, 0, {kNoPacker}},
+        {L"tv_fake_packer_36.exe", 0, {kTooOld}},
+        {L"tv_fake_packer_plain.exe", 0, {L"此文件没有版本信息!", kTooOld}},
+        {L"tv_fake_packer_37.exe", 0, {}}};
+    for (const auto& [packerCopy, attributes, messages] : cases) {
+        SCOPED_TRACE(Utf8(packerCopy ? packerCopy : L"a folder"));
         TempFolder root;
         const std::wstring folder = root / L"工具 目录", packer = folder + L"\\tunebale.exe";
         CreateDirectoryW(folder.c_str(), nullptr);
         ASSERT_TRUE(CopyFileW((ProgramFolder() + L"shellbind.exe").c_str(), (folder + L"\\shellbind.exe").c_str(), 0));
-        if (!c.packer) CreateDirectoryW(packer.c_str(), nullptr);
-        if (c.packer && *c.packer) CopyFileW((ProgramFolder() + c.packer).c_str(), packer.c_str(), FALSE);
-        if (c.attributes) SetFileAttributesW(packer.c_str(), c.attributes);
-        RunningProgram program(Quoted(folder + L"\\shellbind.exe"), folder);
-        for (const wchar_t* text : c.messages) ExpectMessage(program.ProcessId(), text);
-        if (c.messages.empty()) {
+        if (!packerCopy) CreateDirectoryW(packer.c_str(), nullptr);
+        if (packerCopy && *packerCopy) CopyFileW((ProgramFolder() + packerCopy).c_str(), packer.c_str(), FALSE);
+        if (attributes) SetFileAttributesW(packer.c_str(), attributes);
+        RunningProgram program(L"\"" + folder + L"\\shellbind.exe\"", folder);
+        for (const wchar_t* text : messages) ExpectMessage(program, text);
+        if (messages.empty()) {
             HWND window = WaitForTopWindow(program.ProcessId(), kClass, kTimeoutMs);
             ASSERT_NE(window, nullptr);
             EXPECT_EQ(Controls(window).at(2).text, kInfo + std::wstring(L"9.8.7.37"));
@@ -69,8 +58,7 @@ TEST(Shellbind, StartsOnlyBesideAPlainPackerOfRevision37) {
 std::optional<std::wstring> ClassesText(const std::wstring& subKey) {
     wchar_t text[1024] = {};
     LONG size = sizeof(text);
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, subKey.c_str(), text, &size)) return {};
-    return text;
+    return RegQueryValueW(HKEY_CLASSES_ROOT, subKey.c_str(), text, &size) ? std::nullopt : std::optional(text);
 }
 
 void CreateKey(const std::wstring& subKey, DWORD options = REG_OPTION_NON_VOLATILE) {
@@ -79,8 +67,7 @@ void CreateKey(const std::wstring& subKey, DWORD options = REG_OPTION_NON_VOLATI
     RegCloseKey(key);
 }
 
-// The verbs live in the prefix's one HKEY_CLASSES_ROOT: this test alone touches them, starting and
-// ending without them.
+// The prefix's one HKEY_CLASSES_ROOT: this test alone touches the verbs, starting and ending without.
 void CleanClasses() {
     for (const wchar_t* key : {L"Directory\\shell\\tvnpak", L"Directory\\shell\\tvnpakr", L"Folder\\shell\\tvnpak",
                                L"Folder\\shell\\tvnpakr", L".pak", L".tvn", L"PAKFile", L"TVNFile"})
@@ -89,8 +76,7 @@ void CleanClasses() {
 
 TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     CleanClasses();
-    const std::wstring packer = ProgramFolder() + L"tunebale.exe";
-    RunningProgram program(Quoted(ProgramFolder() + L"shellbind.exe"));
+    RunningProgram program(L"\"" + ProgramFolder() + L"shellbind.exe\"");
     HWND window = WaitForTopWindow(program.ProcessId(), kClass, kTimeoutMs);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowText(window), L"tunebale环境设置工具");
@@ -102,10 +88,9 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     ExpectForm(window, 5424, 1704, form);
     auto press = [&](size_t button, const wchar_t* message) {
         ClickButton(Controls(window).at(button).hwnd);
-        ExpectMessage(program.ProcessId(), message);
+        ExpectMessage(program, message);
     };
-    const wchar_t* registered = L"设置成功,您可以右击文件夹选择打包了";
-    const wchar_t* removed = L"清除歌曲打包程序环境成功";
+    const wchar_t *registered = L"设置成功,您可以右击文件夹选择打包了", *removed = L"清除歌曲打包程序环境成功";
     press(1, removed);  // with nothing registered too
     // Nothing non-volatile can be created below a volatile key: the last write fails, the ones
     // before it stay, and the window stays usable.
@@ -116,53 +101,40 @@ TEST(Shellbind, RegistersPacksARightClickedFolderAndRemoves) {
     EXPECT_EQ(ClassesText(L"Directory\\shell\\tvnpakr\\command"), std::nullopt);
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Directory\\shell\\tvnpakr");
     press(0, registered);
-    press(0, registered);  // over what is there
-    // Keys and their texts: the file types, then the verbs' menu entries.
-    const std::pair<const wchar_t*, const wchar_t*> texts[] = {{L".pak", L"PAKFile"},
-                                                               {L".tvn", L"TVNFile"},
-                                                               {L"PAKFile", L"PAK 文件"},
-                                                               {L"TVNFile", L"TVN 文件"},
-                                                               {L"Directory\\shell\\tvnpak", L"打包为T&avrin歌曲包"},
-                                                               {L"Directory\\shell\\tvnpakr", L"仅打包为TVN文件(&3)"}};
-    for (auto [key, text] : texts) EXPECT_EQ(ClassesText(key), text) << Utf8(key);
+    press(0, registered);                                           // over what is there
+    std::map<std::wstring, std::optional<std::wstring>> fileTypes;  // written, and kept by removal
+    for (const wchar_t* key : {L".pak", L".tvn", L"PAKFile", L"TVNFile"}) fileTypes[key] = ClassesText(key);
     EXPECT_EQ(ClassesText(L"Folder\\shell\\tvnpak"), std::nullopt) << "registration writes no Folder verbs";
-
     // Explorer splits a command as CommandLineToArgvW does, and puts a right-clicked folder for %1.
     std::wstring command;
     for (auto [verb, switches] : {std::pair{L"tvnpakr", L"-cr"}, std::pair{L"tvnpak", L"-cpr"}}) {
         command = ClassesText(L"Directory\\shell\\" + std::wstring(verb) + L"\\command").value_or(L"");
         int count = 0;
         LPWSTR* args = CommandLineToArgvW(command.c_str(), &count);
-        EXPECT_EQ(std::vector<std::wstring>(args, args + count), (std::vector<std::wstring>{packer, switches, L"%1"}));
+        EXPECT_EQ(std::vector<std::wstring>(args, args + count),
+                  (std::vector<std::wstring>{ProgramFolder() + L"tunebale.exe", switches, L"%1"}));
         LocalFree(args);
     }
     TempFolder root;
     const std::wstring song = root / L"歌曲 一";
-    for (const wchar_t* folder : {L"", L"\\keys"}) CreateDirectoryW((song + folder).c_str(), nullptr);
+    CreateDirectoryW(song.c_str(), nullptr);
     WriteBytes(song + L"\\song.ogg", std::vector<uint8_t>(5000, 'o'));
-    WriteBytes(song + L"\\keys\\kick.wav", {'R', 'I', 'F', 'F'});
     WriteBytes(song + L"\\chart.xml", {'<', 'C', '/', '>'});
     RunningProgram tunebale(command.replace(command.find(L"%1"), 2, song));
     EXPECT_EQ(tunebale.WaitForExit(2 * kTimeoutMs), std::optional<DWORD>(0));
-    EXPECT_EQ(VerifyFaults(song + L".pak") + VerifyFaults(song + L".tvn"), "");
-    std::map<std::wstring, std::vector<uint8_t>> packed = ExtractedFiles(song + L".pak"), source;
-    packed.merge(ExtractedFiles(song + L".tvn"));
-    for (auto& [path, bytes] : FileTree(song)) source[L"歌曲 一\\" + path] = bytes;
-    EXPECT_EQ(packed, source) << "the two archives hold the folder between them";
-
+    EXPECT_EQ(VerifyFaults(song + L".pak") + VerifyFaults(song + L".tvn"), "");  // what they hold: tunebale's tests
     // Removal deletes the verbs under Directory and Folder and keeps the file types; a verb with
     // another subkey stays but loses its command, and the removals after it go on.
-    CreateKey(L"Folder\\shell\\tvnpak\\command");
-    CreateKey(L"Folder\\shell\\tvnpakr\\command");
-    CreateKey(L"Directory\\shell\\tvnpak\\ddeexec");
+    for (const wchar_t* key :
+         {L"Folder\\shell\\tvnpak\\command", L"Folder\\shell\\tvnpakr\\command", L"Directory\\shell\\tvnpak\\ddeexec"})
+        CreateKey(key);
     press(1, removed);
     EXPECT_EQ(ClassesText(L"Directory\\shell\\tvnpak\\ddeexec"), L"");
     for (const wchar_t* key : {L"Directory\\shell\\tvnpak\\command", L"Directory\\shell\\tvnpakr",
                                L"Folder\\shell\\tvnpak", L"Folder\\shell\\tvnpakr"})
         EXPECT_EQ(ClassesText(key), std::nullopt) << Utf8(key);
-    for (auto [key, text] : std::span(texts, 4)) EXPECT_EQ(ClassesText(key), text) << Utf8(key);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+    for (const auto& [key, text] : fileTypes) EXPECT_TRUE(text && ClassesText(key) == text) << Utf8(key);
+    EXPECT_EQ((PostMessageW(window, WM_CLOSE, 0, 0), program.WaitForExit(kTimeoutMs)), 0u);
     CleanClasses();
 }
 

@@ -4,11 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "archive_check.h"
-#include "form_expectations.h"
-#include "system_error.h"
-#include "temp_folder.h"
-#include "window_driver.h"
+#include "support.h"
 
 namespace tavrin::testing {
 namespace {
@@ -20,14 +16,6 @@ const Bytes kOld{'O', 'L', 'D'};
 std::wstring Tunebale(const std::wstring& arguments) { return L"\"" + ProgramFolder() + L"tunebale.exe\"" + arguments; }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The process's next message box, whose text must hold `part`, answered with `button`; waits until
-// the box is gone, so the next look finds the next box.
-std::optional<MessageBoxInfo> Reply(const RunningProgram& program, const std::wstring& part, int button) {
-    auto box = WaitForMessageBox(program.ProcessId(), kTimeoutMs);
-    EXPECT_TRUE(box && box->text.find(part) != std::wstring::npos) << Utf8(part);
-    EXPECT_TRUE(!box || (PressButton(box->hwnd, button), WaitForWindowGone(box->hwnd, kTimeoutMs)));
-    return box;
-}
 std::wstring Question(const std::wstring& output) { return L"文件 " + output + L" 已存在,是否覆盖?"; }
 
 bool Eventually(const std::function<bool()>& condition) {
@@ -36,53 +24,66 @@ bool Eventually(const std::function<bool()>& condition) {
     return true;
 }
 
-// Audio (song.ogg, keys\kick.wav) for the archive, the rest (chart.xml, cover.png) for the descriptor.
+// Audio (song.ogg, 键音\kick.WAV) for the archive, the rest (chart.xml, cover.png, empty.png) for the descriptor.
 struct SongFolder {
     explicit SongFolder(const std::wstring& name) : path_(root_ / name) {
-        CreateDirectoryW(path_.c_str(), nullptr);
-        CreateDirectoryW((path_ + L"\\keys").c_str(), nullptr);
+        for (const wchar_t* folder : {L"", L"\\键音"}) CreateDirectoryW((path_ + folder).c_str(), nullptr);
         std::string chart;
         for (int i = 0; i < 400; ++i) chart += "<Note Time=\"" + std::to_string(i * 240) + "\" Lane=\"3\"/>\r\n";
         WriteBytes(path_ + L"\\chart.xml", Bytes(chart.begin(), chart.end()));
         WriteBytes(path_ + L"\\song.ogg", Bytes(3000, 0x5A));
-        WriteBytes(path_ + L"\\keys\\kick.wav", {'R', 'I', 'F', 'F'});
+        WriteBytes(path_ + L"\\键音\\kick.WAV", {'R', 'I', 'F', 'F'});
         WriteBytes(path_ + L"\\cover.png", {0x89, 'P', 'N', 'G'});
-        SetFileAttributesW((path_ + L"\\keys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);  // packed too
+        WriteBytes(path_ + L"\\empty.png", {});
+        SetFileAttributesW((path_ + L"\\键音").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);  // packed too
     }
     TempFolder root_;
-    std::wstring path_;
-    std::wstring Pak() const { return path_ + L".pak"; }
-    std::wstring Tvn() const { return path_ + L".tvn"; }
+    const std::wstring path_, pak = path_ + L".pak", tvn = path_ + L".tvn";
     // genpak verify, then each member extracted against its source.
-    void ExpectHolds(bool pak) const {
-        const std::wstring archive = pak ? Pak() : Tvn(), base = path_.substr(path_.rfind(L'\\') + 1);
+    void ExpectHolds(bool audio) const {
+        const std::wstring archive = audio ? pak : tvn, base = path_.substr(path_.rfind(L'\\') + 1);
         EXPECT_EQ(VerifyFaults(archive), "");
         auto extracted = ExtractedFiles(archive);
-        for (const wchar_t* member :
-             pak ? std::vector{L"song.ogg", L"keys\\kick.wav"} : std::vector{L"chart.xml", L"cover.png"})
+        for (const wchar_t* member : audio ? std::vector{L"song.ogg", L"键音\\kick.WAV"}
+                                           : std::vector{L"chart.xml", L"cover.png", L"empty.png"})
             EXPECT_EQ(extracted[base + L"\\" + member], ReadBytes(path_ + L"\\" + member));
     }
 };
 
-// Silent packs that end the program with 0: the switch letters choose the outputs ("c" and one
-// lower-case "p" or "r" at least), "x" the XOR method, any folder name.
-TEST(CommandMode, SwitchLettersChooseTheOutputs) {
-    const std::tuple<const wchar_t*, const wchar_t*, bool, bool> cases[] = {
-        {L"-cpr", L"My Song 1", true, true},   {L"-cp", L"歌曲 一", true, false},
-        {L"-cr", L"한국어 노래", false, true}, {L"/rpcx", L"🎵 Emoji Song", true, true},
-        {L"-CPR", L"Song", false, false},      {L"-pr", L"Song", false, false}};
-    for (const auto& [switches, folder, pak, tvn] : cases) {
-        SCOPED_TRACE(std::string(switches, switches + wcslen(switches)));
-        SongFolder song(folder);
-        RunningProgram program(Tunebale(std::wstring(L" ") + switches + L" \"" + song.path_ + L"\""));
-        EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
-        EXPECT_EQ(Exists(song.Pak()), pak);
-        EXPECT_EQ(Exists(song.Tvn()), tvn);
-        if (pak) song.ExpectHolds(true);
-        if (tvn) song.ExpectHolds(false);
-        EXPECT_EQ(tvn && ListArchive(song.Tvn()).find(" lzss-xor ") != std::string::npos,
-                  tvn && wcschr(switches, L'x'));
-        EXPECT_FALSE(Exists(song.path_ + L".tmp"));
+// Silent packs ending with 0: the switch letters choose the outputs ("c" and a lower-case "p" or "r"),
+// "x" the XOR method; any folder name; our library, and one with only its contract (tests/other_tvapi).
+TEST(CommandMode, SwitchLettersChooseTheOutputsWithEitherLibrary) {
+    // Switches, folder, the outputs, and whether to run with the other library (names in code page 936).
+    const std::tuple<const wchar_t*, const wchar_t*, bool, bool, bool> cases[] = {
+        {L"-cpr", L"歌曲 Song", true, true, true},      {L"-cprx", L"歌曲 Song", true, true, true},
+        {L"-cp", L"歌曲 一", true, false, false},       {L"-cr", L"한국어 노래", false, true, false},
+        {L"/rpcx", L"🎵 Emoji Song", true, true, false}, {L"-CPR", L"Song", false, false, false},
+        {L"-pr", L"Song", false, false, false}};
+    for (const auto& [switches, folder, pak, tvn, withOther] : cases) {
+        Bytes oursTvn;
+        for (bool other : {false, true}) {
+            if (other && !withOther) break;
+            SCOPED_TRACE(Utf8(switches) + (other ? " with the other library" : ""));
+            const wchar_t* library = other ? L"..\\other-tvapi\\TVAPI.dll" : L"TVAPI.dll";
+            SongFolder song(folder);
+            TempFolder copy;  // the program beside the library
+            CopyFileW((ProgramFolder() + L"tunebale.exe").c_str(), (copy / L"tunebale.exe").c_str(), FALSE);
+            CopyFileW((ProgramFolder() + library).c_str(), (copy / L"TVAPI.dll").c_str(), FALSE);
+            RunningProgram program(L"\"" + (copy / L"tunebale.exe") + L"\" " + switches + L" \"" + song.path_ + L"\"");
+            EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+            EXPECT_EQ(std::tuple(Exists(song.pak), Exists(song.tvn), Exists(song.path_ + L".tmp")),
+                      std::tuple(pak, tvn, false));
+            for (bool audio : {true, false})
+                if (audio ? pak : tvn) song.ExpectHolds(audio);
+            // What shrinks is stored compressed, though the other library's results say "failed".
+            std::ostringstream methods;  // genpak list
+            if (tvn) ::genpak::tool::Run({L"list", song.tvn}, methods, methods);
+            const bool x = wcschr(switches, L'x'), plain = methods.str().find(" lzss ") != std::string::npos;
+            EXPECT_EQ(std::pair(plain, methods.str().find(" lzss-xor ") != std::string::npos),
+                      std::pair(tvn && !x, tvn && x));
+            EXPECT_TRUE(!tvn || !other || ReadBytes(song.tvn) != oursTvn) << "the other library packed too";
+            if (tvn) oursTvn = ReadBytes(song.tvn);
+        }
     }
 }
 
@@ -90,23 +91,19 @@ TEST(CommandMode, SwitchLettersChooseTheOutputs) {
 // writing, an old output the user made read-only; a missing folder is refused by both runs.
 TEST(CommandMode, FailuresAreToldAndEndWithExitCode1) {
     SongFolder song(L"Locked Song");
-    WriteBytes(song.Pak(), kOld);
-    WriteBytes(song.Tvn(), kOld);
-    SetFileAttributesW(song.Tvn().c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const auto& old : {song.pak, song.tvn}) WriteBytes(old, kOld);
+    SetFileAttributesW(song.tvn.c_str(), FILE_ATTRIBUTE_READONLY);
     HANDLE writer =
-        CreateFileW((song.path_ + L"\\keys\\kick.wav").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        CreateFileW((song.path_ + L"\\键音\\kick.WAV").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     RunningProgram program(Tunebale(L" -cpr \"" + song.path_ + L"\""));
-    EXPECT_EQ(Reply(program, Question(song.Pak()), IDYES).value_or(MessageBoxInfo{}).buttons,
-              (std::vector<int>{IDYES, IDNO}));
-    EXPECT_EQ(Reply(program, L"kick.wav", IDOK).value_or(MessageBoxInfo{}).caption, L"Tavrin歌曲打包器");
-    Reply(program, Question(song.Tvn()), IDYES);
+    EXPECT_EQ(Reply(program, Question(song.pak), IDYES).buttons, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(Reply(program, L"kick.WAV", IDOK).caption, L"Tavrin歌曲打包器");
+    Reply(program, Question(song.tvn), IDYES);
     Reply(program, L"只读", IDOK);
     EXPECT_EQ(program.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
     CloseHandle(writer);
-    SetFileAttributesW(song.Tvn().c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(ReadBytes(song.Pak()) == kOld && ReadBytes(song.Tvn()) == kOld);
-    EXPECT_FALSE(Exists(song.path_ + L".tmp") || Exists(song.Pak() + L".part") || Exists(song.Tvn() + L".part"));
-
+    EXPECT_TRUE(ReadBytes(song.pak) == kOld && ReadBytes(song.tvn) == kOld);
+    EXPECT_FALSE(Exists(song.path_ + L".tmp") || Exists(song.pak + L".part") || Exists(song.tvn + L".part"));
     RunningProgram missing(Tunebale(L" -cpr \"" + song.path_ + L" gone\""));
     for (int run = 0; run < 2; ++run) Reply(missing, L"Song gone", IDOK);  // the archive's run, the descriptor's
     EXPECT_EQ(missing.WaitForExit(kTimeoutMs), std::optional<DWORD>(1));
@@ -129,11 +126,8 @@ TEST(Window, PacksAsksTellsRefusesAndBrowses) {
         ClickButton(GetDlgItem(window, button));
     };
     auto packEnabledAgain = [&] { return Eventually([&] { return IsWindowEnabled(pack); }); };
-    auto close = [&] {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
-    };
-    start(L"");
+    auto close = [&] { EXPECT_EQ((PostMessageW(window, WM_CLOSE, 0, 0), program->WaitForExit(kTimeoutMs)), 0u); };
+    start(L" -cpr");  // a lone switch: no folder, no pack
     EXPECT_EQ(WindowText(window), L"Tavrin歌曲打包程序");
     const ExpectedControl controls[] = {
         {L"Edit", L"", {1320, 120, 3855, 270}, true},
@@ -144,52 +138,42 @@ TEST(Window, PacksAsksTellsRefusesAndBrowses) {
         {L"Static", L"用鼠标右键打包完全支持Unicode哦!", {120, 480, 1572, 612}, false},
     };
     ExpectForm(window, 6708, 1704, controls);
-    close();
-    start(L" -cpr");
-    EXPECT_EQ(WindowText(box), L"");
-    EXPECT_EQ(program->WaitForExit(500), std::nullopt);
+    EXPECT_FALSE(program->WaitForExit(500));
     close();
     SongFolder song(L"Dropped Song");
     start(L" \"" + song.path_ + L"\"");  // as Explorer starts it for a folder dropped on its icon
     EXPECT_EQ(WindowText(box), song.path_);
-    EXPECT_FALSE(Exists(song.Pak()));
+    EXPECT_FALSE(Exists(song.pak));
     ClickButton(pack);
-    const auto done = Reply(*program, L"打包完成!", IDOK).value_or(MessageBoxInfo{});  // no question first
-    EXPECT_EQ(done.caption + done.text, L"Tavrin歌曲打包器打包完成!");
-    EXPECT_EQ(done.buttons, (std::vector<int>{IDOK}));
+    const auto done = Reply(*program, L"打包完成!", IDOK);  // no question first
+    EXPECT_TRUE(done.caption + done.text == L"Tavrin歌曲打包器打包完成!" && done.buttons == std::vector{IDOK});
     song.ExpectHolds(true);
     EXPECT_NE(WindowText(GetDlgItem(window, 104)).find(L"Dropped Song/"), std::wstring::npos);
-
-    WriteBytes(song.Pak(), kOld);
-    WriteBytes(song.Tvn(), kOld);
+    for (const auto& old : {song.pak, song.tvn}) WriteBytes(old, kOld);
     press(song.path_ + L"/");  // a trailing separator packs as the clean path
-    Reply(*program, Question(song.Pak()), IDNO);
+    Reply(*program, Question(song.pak), IDNO);
     EXPECT_FALSE(IsWindowEnabled(pack));  // for the whole run, questions included
-    Reply(*program, Question(song.Tvn()), IDYES);
+    Reply(*program, Question(song.tvn), IDYES);
     Reply(*program, L"打包完成!", IDOK);
     EXPECT_TRUE(packEnabledAgain());
-    EXPECT_EQ(ReadBytes(song.Pak()), kOld);
+    EXPECT_EQ(ReadBytes(song.pak), kOld);
     song.ExpectHolds(false);
-
-    DeleteFileW(song.Pak().c_str());
+    DeleteFileW(song.pak.c_str());
     HANDLE writer =
         CreateFileW((song.path_ + L"\\song.ogg").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     press(song.path_);
     Reply(*program, L"song.ogg", IDOK);
-    Reply(*program, Question(song.Tvn()), IDYES);
+    Reply(*program, Question(song.tvn), IDYES);
     EXPECT_TRUE(packEnabledAgain());
     CloseHandle(writer);
     EXPECT_FALSE(WaitForMessageBox(program->ProcessId(), 300).has_value()) << "a completion message after a failure";
-    EXPECT_FALSE(Exists(song.Pak()));
-    song.ExpectHolds(false);
+    EXPECT_FALSE(Exists(song.pak));
     for (const wchar_t* refused : {L"", L"C:\\"}) {
         press(refused);
-        for (int run = 0; run < 2; ++run)
-            EXPECT_NE(Reply(*program, L"", IDOK).value_or(MessageBoxInfo{}).text, L"打包完成!");
+        for (int run = 0; run < 2; ++run) EXPECT_NE(Reply(*program, L"", IDOK).text, L"打包完成!");
         EXPECT_TRUE(packEnabledAgain());
     }
-
-    press(L"typed", 102);
+    press(L"typed", 102);  // Browse
     Reply(*program, L"", IDCANCEL);
     EXPECT_EQ(WindowText(box), L"typed");
     press(L"typed", 102);

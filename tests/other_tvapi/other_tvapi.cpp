@@ -1,12 +1,9 @@
-// A second TVAPI.dll, for tests only: written from the library's contract alone and sharing no
-// code with ours, so the programs are shown to work with any library that keeps that contract: a
-// plain greedy LZSS in the same stream, names through code page 936, a stable sort, and an archive
-// reader that reads the whole archive on every call. Results that the contract says callers
-// ignore are deliberately meaningless.
+// A second TVAPI.dll, for tests only, from the library's contract alone (no code of ours): a plain
+// greedy LZSS in the same stream, names through code page 936, a stable sort, a reader that reads the
+// whole archive on every call; results the contract says callers ignore are deliberately meaningless.
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -20,13 +17,9 @@ constexpr uint32_t kJunk = 0xDEADBEEF;  // what an ignored result holds
 
 // The keystream of container method 3: the C standard's example rand(), seeded "TV".
 uint8_t Key(uint32_t i) {
-    static const std::array<uint8_t, 256> key = [] {
-        std::array<uint8_t, 256> table{};
-        uint32_t state = 0x5456;
-        for (uint8_t& b : table) b = static_cast<uint8_t>((state = state * 1103515245u + 12345u) >> 24);
-        return table;
-    }();
-    return key[i % 256];
+    uint32_t state = 0x5456;
+    for (uint32_t k = 0; k <= i % 256; ++k) state = state * 1103515245u + 12345u;
+    return static_cast<uint8_t>(state >> 24);
 }
 
 // Greedy: at each position the longest match within the last kStart bytes, found by brute force.
@@ -55,13 +48,11 @@ uint32_t Compress(const uint8_t* src, uint32_t n, uint8_t* dst, bool withXor) {
 }
 
 void Expand(const uint8_t* src, uint32_t n, bool withXor, uint8_t* out, uint32_t size) {
-    uint8_t ring[kRing];
-    std::memset(ring, ' ', sizeof ring);
+    std::vector<uint8_t> ring(kRing, ' ');
     uint32_t r = kStart, in = 0, done = 0, flags = 0;
-    auto next = [&]() -> uint32_t {
-        if (in >= n) return 0;  // a short stream: the contract leaves the output undefined
-        ++in;
-        return src[in - 1] ^ (withXor ? Key(in - 1) : 0u);
+    auto next = [&]() -> uint32_t {  // past a short stream's end the contract leaves the output undefined
+        const uint32_t i = in++;
+        return i < n ? src[i] ^ (withXor ? Key(i) : 0u) : 0u;
     };
     for (int bit = 8; done < size; ++bit) {
         if (bit == 8) flags = next(), bit = 0;

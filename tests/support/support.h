@@ -21,18 +21,9 @@
 namespace tavrin::testing {
 
 inline std::string Utf8(const std::wstring& text) {
-    std::string out(text.size() * 3, '\0');
-    const int size = static_cast<int>(out.size());
-    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr));
-    return out;
+    const std::u8string utf8 = std::filesystem::path(text).u8string();
+    return {utf8.begin(), utf8.end()};
 }
-
-// Thrown when a call the test needs fails; callers take GetLastError() before building `what`.
-class SystemCallFailed : public std::runtime_error {
-public:
-    SystemCallFailed(const std::string& what, DWORD code)
-        : std::runtime_error(what + ": system error " + std::to_string(code)) {}
-};
 
 // A fresh folder under the system's temporary folder, removed with its content afterwards.
 class TempFolder {
@@ -44,7 +35,6 @@ public:
         while (!std::filesystem::create_directory(path_));
     }
     TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
     ~TempFolder() {
         std::error_code error;  // read-only files and folders would stay
         for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error))
@@ -63,7 +53,6 @@ inline void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& byt
     if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())))
         throw std::runtime_error("cannot write test file " + Utf8(path));
 }
-
 inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read test file " + Utf8(path));
@@ -93,12 +82,6 @@ inline std::map<std::wstring, std::vector<uint8_t>> ExtractedFiles(const std::ws
     std::ostringstream out;
     EXPECT_EQ(::genpak::tool::Run({L"extract", archive, extracted.Path()}, out, out), 0) << out.str();
     return FileTree(extracted.Path());
-}
-
-inline std::string ListArchive(const std::wstring& archive) {
-    std::ostringstream out;
-    ::genpak::tool::Run({L"list", archive}, out, out);
-    return out.str();
 }
 
 inline std::wstring WindowText(HWND hwnd) {
@@ -147,7 +130,6 @@ struct MessageBoxInfo {
     std::wstring caption, text;
     std::vector<int> buttons;  // identifiers of the visible buttons: IDOK, IDYES, IDNO ...
 };
-
 inline std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
     HWND box = WaitForTopWindow(processId, L"#32770", timeoutMs);
     if (!box) return std::nullopt;
@@ -169,7 +151,6 @@ inline bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
 inline void PressButton(HWND dialog, int buttonId) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), LPARAM(GetDlgItem(dialog, buttonId)));
 }
-
 inline void ClickButton(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 // One started program, ended at the latest when the object goes.
@@ -181,10 +162,9 @@ public:
         si.cb = sizeof(si);
         const wchar_t* folder = currentFolder.empty() ? nullptr : currentFolder.c_str();
         if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_))
-            throw SystemCallFailed("cannot start " + Utf8(commandLine), GetLastError());
+            throw std::runtime_error("cannot start " + std::to_string(GetLastError()) + ": " + Utf8(commandLine));
     }
     RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
     ~RunningProgram() {
         if (!WaitForExit(0)) TerminateProcess(pi_.hProcess, 99);
         WaitForSingleObject(pi_.hProcess, 10000);
@@ -196,13 +176,21 @@ public:
     std::optional<DWORD> WaitForExit(DWORD timeoutMs) {
         DWORD code = 0;
         if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
+        return GetExitCodeProcess(pi_.hProcess, &code), code;
     }
 
 private:
     PROCESS_INFORMATION pi_{};
 };
+
+// The program's next message box (within a minute), whose text must hold `part`, answered with
+// `button`; waits until the box is gone, so the next look finds the next box.
+inline MessageBoxInfo Reply(const RunningProgram& program, const std::wstring& part, int button) {
+    auto box = WaitForMessageBox(program.ProcessId(), 60000);
+    EXPECT_TRUE(box && box->text.find(part) != std::wstring::npos) << Utf8(part);
+    EXPECT_TRUE(!box || (PressButton(box->hwnd, button), WaitForWindowGone(box->hwnd, 60000)));
+    return box.value_or(MessageBoxInfo{});
+}
 
 // The folder holding the running test program (and the programs it tests), with a final "\".
 inline std::wstring ProgramFolder() {
@@ -217,7 +205,6 @@ struct ExpectedControl {
     RECT twips;  // left, top, width, height
     bool tabStop;
 };
-
 // Checks a real program's window against its layout table at the window's DPI: the client size
 // and every control (in tab order): class, text, state and rectangle.
 inline void ExpectForm(HWND window, int clientWidthTwips, int clientHeightTwips,
