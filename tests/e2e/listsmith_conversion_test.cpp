@@ -89,14 +89,9 @@ public:
         window = WaitForTopWindow(program->ProcessId(), L"TavrinListsmithMain", kTimeoutMs);
         ASSERT_NE(window, nullptr);
     }
-    // Waits for a message box, checks its caption and presses a button. A box shows before its
-    // thread is back in a message loop; a thread that has taken no message for 5 s (a loaded
-    // machine, a long run before the box) counts as hung then, and the driver's reads come back
-    // empty. A plain send returns once the loop runs; the box is read after it.
+    // Waits for a message box, checks its caption and presses a button.
     MessageBoxInfo Answer(int button) {
-        auto box = WaitForMessageBox(program->ProcessId(), kTimeoutMs);
-        if (box) SendMessageTimeoutW(box->hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, nullptr);
-        box = WaitForMessageBox(program->ProcessId(), kTimeoutMs);
+        const auto box = WaitForMessageBox(program->ProcessId(), kTimeoutMs);
         if (!box) throw std::runtime_error("no message box");
         EXPECT_EQ(box->caption, L"Tavrin单机歌曲转换器");
         PressButton(box->hwnd, button);

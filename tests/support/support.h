@@ -130,9 +130,13 @@ struct MessageBoxInfo {
     std::wstring caption, text;
     std::vector<int> buttons;  // identifiers of the visible buttons: IDOK, IDYES, IDNO ...
 };
+// A box shows before its thread is back in a message loop; a thread that has taken no message for
+// 5 s (a loaded machine, a long run before the box) counts as hung then, and reads of its windows
+// come back empty. A plain send returns once the loop runs; the box is read after it.
 inline std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
     HWND box = WaitForTopWindow(processId, L"#32770", timeoutMs);
     if (!box) return std::nullopt;
+    SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, nullptr);
     MessageBoxInfo info{box, WindowText(box), {}, {}};
     for (const ControlInfo& c : Controls(box)) {
         if (c.className == L"Static" && c.id == 0xFFFF && !c.text.empty()) info.text = c.text;
