@@ -235,7 +235,8 @@ TEST(GenpakReader, MembersThatCannotBeReadFail) {
         Directory dir;
         ASSERT_EQ(Parse(bytes, dir), Status::kOk) << what;
         // A FileSize no stream could reach is refused before anything is allocated for it.
-        if (IsReadable(dir.entries[1])) EXPECT_EQ(Member(bytes, dir, 1, bend ? SIZE_MAX : 10), "<failed>") << what;
+        if (!IsReadable(dir.entries[1])) continue;
+        EXPECT_EQ(Member(bytes, dir, 1, bend ? SIZE_MAX : 10), "<failed>") << what;
     }
 }
 
