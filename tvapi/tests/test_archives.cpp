@@ -47,8 +47,7 @@ std::string ArchiveBuilder::Build() const {
         dir += std::string{static_cast<char>(r.name.size()), static_cast<char>(r.method)} + Le32(r.dataOffset) +
                Le32(r.packedSize) + Le32(r.fileSize) + r.name + static_cast<char>(r.afterName);
     }
-    const std::string marker = "GENPAK" + std::string{static_cast<char>(writer_[0]), static_cast<char>(writer_[1])};
-    return data + marker + dir + Le32(DirOffset()) + Le32(static_cast<uint32_t>(records_.size())) + '\x12';
+    return data + "GENPAK" + writer_ + dir + Le32(DirOffset()) + Le32(static_cast<uint32_t>(records_.size())) + '\x12';
 }
 
 ArchiveBuilder TunebaleSample() {
@@ -59,7 +58,7 @@ ArchiveBuilder TunebaleSample() {
         .Stored("MySong/empty", "")
         .Folder("MySong/sub")
         .Stored("MySong/sub.txt", "sorts between sub and its contents")
-        .Packed("MySong/sub/" + kSong + ".txt", TextLike(2000, 3), /*withXor=*/true);
+        .Packed("MySong/sub/\xB8\xE8\xC7\xFA.txt", TextLike(2000, 3), /*withXor=*/true);  // 歌曲 in GB18030
 }
 
 ArchiveBuilder ListsmithSample() {
@@ -92,11 +91,6 @@ TempDir::TempDir() {
     const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     do path_ = std::filesystem::temp_directory_path() / ("tvapi-test-" + stamp + "-" + std::to_string(counter++));
     while (!std::filesystem::create_directories(path_));
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {

@@ -21,7 +21,7 @@ struct Record {
 class ArchiveBuilder {
 public:
     // Writer bytes after the marker: 01 02 for tunebale, 00 06 for listsmith.
-    explicit ArchiveBuilder(uint8_t writer0 = 0x01, uint8_t writer1 = 0x02) : writer_{writer0, writer1} {}
+    explicit ArchiveBuilder(uint8_t writer0 = 0x01, uint8_t writer1 = 0x02) : writer_{char(writer0), char(writer1)} {}
     static ArchiveBuilder Tunebale() { return ArchiveBuilder(0x01, 0x02); }
     static ArchiveBuilder Listsmith() { return ArchiveBuilder(0x00, 0x06); }
     ArchiveBuilder& Folder(const std::string& name) { return Add({name, 2, 0, 0, 0, 0, ""}); }
@@ -36,11 +36,9 @@ public:
     uint32_t DirOffset() const;
 
 private:
-    uint8_t writer_[2];
+    std::string writer_;
     std::vector<Record> records_;
 };
-
-inline const std::string kSong = "\xB8\xE8\xC7\xFA";  // 歌曲 in GB18030 / code page 936
 
 // tunebale's: every method, an empty member, a subfolder and a Chinese name (7 records under
 // "MySong"); listsmith's: a member that grew and a 255-byte name.
@@ -55,7 +53,10 @@ std::string TextLike(size_t n, uint32_t seed);
 class TempDir {
 public:
     TempDir();
-    ~TempDir();
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
     TempDir(const TempDir&) = delete;
     const std::filesystem::path& Path() const { return path_; }
 
