@@ -30,7 +30,7 @@
 
 #include "conversion.h"
 #include "game_folder.h"
-#include "temp_folder.h"
+#include "support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "game_folder.h"
 #include "music_list.h"
-#include "temp_folder.h"
+#include "support.h"
 #include "test_archives.h"
 
 namespace tavrin::testing {

@@ -4,13 +4,12 @@
 
 #include <tvapi.h>
 
-#include <algorithm>
 #include <random>
 #include <stdexcept>
 
 #include "genpak_format.h"
 #include "tavrin/genpak_writer.h"
-#include "temp_folder.h"
+#include "support.h"
 
 namespace tavrin::testing {
 
@@ -55,11 +54,9 @@ Bytes ImageBytes(uint32_t seed, size_t size, bool noise) {
 }
 
 void GameFolder::Loose(const std::wstring& gamePath, const Bytes& bytes) const {
-    std::wstring path = root_ + L"\\" + gamePath;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    for (size_t at = path.find(L'\\', root_.size() + 1); at != std::wstring::npos; at = path.find(L'\\', at + 1))
-        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-    WriteBytes(path, bytes);
+    const std::filesystem::path path = std::filesystem::path(root_) / std::filesystem::path(gamePath).make_preferred();
+    std::filesystem::create_directories(path.parent_path());
+    WriteBytes(path.wstring(), bytes);
 }
 
 void GameFolder::Archive(const std::wstring& archiveName, const GameFiles& files) const {
@@ -84,13 +81,5 @@ void GameFolder::Archive(const std::wstring& archiveName, const GameFiles& files
     }
     writer.Finish();
 }
-
-CurrentFolder::CurrentFolder(const std::wstring& folder) {
-    previous_.resize(GetCurrentDirectoryW(0, nullptr));
-    previous_.resize(GetCurrentDirectoryW(static_cast<DWORD>(previous_.size()), previous_.data()));
-    if (!SetCurrentDirectoryW(folder.c_str())) throw std::runtime_error("cannot enter the game folder");
-}
-
-CurrentFolder::~CurrentFolder() { SetCurrentDirectoryW(previous_.c_str()); }
 
 }  // namespace tavrin::testing

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -44,13 +45,12 @@ private:
 // The process's current folder for the object's life (game paths are relative).
 class CurrentFolder {
 public:
-    explicit CurrentFolder(const std::wstring& folder);
+    explicit CurrentFolder(const std::wstring& folder) { std::filesystem::current_path(folder); }
     CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-    ~CurrentFolder();
+    ~CurrentFolder() { std::filesystem::current_path(previous_); }
 
 private:
-    std::wstring previous_;
+    const std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 }  // namespace tavrin::testing

@@ -1,6 +1,6 @@
 // The real listsmith.exe under Wine on generated game folders: its window against its twips, the
-// question, a whole run and the descriptors it writes (checked with genpak and byte for byte), and
-// each way a run ends early, one program per case.
+// question, a whole run and the descriptors it writes (checked with genpak and byte for byte), the
+// same run beside another TVAPI.dll, and each way a run ends early, one program per case.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,12 +8,9 @@
 #include <algorithm>
 #include <functional>
 
-#include "archive_check.h"
-#include "form_expectations.h"
+#include "support.h"
 #include "game_folder.h"
 #include "genpak_reader.h"
-#include "temp_folder.h"
-#include "window_driver.h"
 
 namespace tavrin::testing {
 namespace {
@@ -182,7 +179,8 @@ TEST_F(Listsmith, NoChangesNothingThenYesConvertsTheWholeGame) {
     ASSERT_TRUE(WaitForStatus(kDone));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, kCmdGen)));  // one conversion per start
     EXPECT_EQ(Text(kProgress), L"歌曲一");                       // folders in code-unit order: the Chinese name last
-    EXPECT_EQ(Text(kLog), L"XML文件错误: zal_song/gamma.xml\r\n图片错误: zal_image/img_music/missing.png\r\n");
+    const std::wstring log = L"XML文件错误: zal_song/gamma.xml\r\n图片错误: zal_image/img_music/missing.png\r\n";
+    EXPECT_EQ(Text(kLog), log);
     EXPECT_EQ(Descriptors(), (std::vector<std::wstring>{L"Beta.tvn", L"Delta.tvn", L"Other.tvn", L"歌曲一.tvn"}));
     EXPECT_EQ(ReadBytes(Tvn(L"Other")), Ansi(L"another folder's"));
     // Each image and song file once per descriptor (names compare exactly), each song's text after
@@ -221,6 +219,24 @@ TEST_F(Listsmith, NoChangesNothingThenYesConvertsTheWholeGame) {
     }
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
+
+    // Again beside a library that keeps only the contract (tests/other_tvapi): its compressor's
+    // streams, the same members, the same log.
+    std::map<std::wstring, std::pair<Bytes, std::map<std::wstring, Bytes>>> ours;
+    for (const auto& [folder, members] : descriptors)
+        ours[folder] = {ReadBytes(Tvn(folder)), ExtractedFiles(Tvn(folder))};
+    ASSERT_TRUE(
+        CopyFileW((ProgramFolder() + L"..\\other-tvapi\\TVAPI.dll").c_str(), (root / L"TVAPI.dll").c_str(), FALSE));
+    Start();
+    Convert(IDYES);
+    ASSERT_TRUE(WaitForStatus(kDone));
+    EXPECT_EQ(Text(kLog), log);
+    for (const auto& [folder, bytesAndMembers] : ours) {
+        SCOPED_TRACE(Name(folder) + " with the other library");
+        EXPECT_NE(ReadBytes(Tvn(folder)), bytesAndMembers.first) << "the other library packed it";
+        EXPECT_EQ(VerifyFaults(Tvn(folder)), "");
+        EXPECT_TRUE(ExtractedFiles(Tvn(folder)) == bytesAndMembers.second);
+    }
 }
 
 TEST_F(Listsmith, ClosingTheWindowMidRunEndsItWithOnlyWholeDescriptors) {
