@@ -1,8 +1,17 @@
 // Reading the music list: which elements become songs, how Index and Level read, the song folder
-// from each song's own file, and the values that stop the conversion.
+// from each song's own file, and the values that stop the conversion; its sort, against a literal
+// transcription of the partition exchange; the buffer a descriptor member is compressed into.
 #include <gtest/gtest.h>
 
+#include <tvapi.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+
 #include "fakes.h"
+#include "save_tvn.h"
+#include "sort_music_list.h"
 
 namespace tavrin {
 namespace {
@@ -121,6 +130,96 @@ TEST(ListValues, UiTextKeepsEveryCharacter) {
     const std::u16string text = u"a歌\U00010000\U0010FFFF\xDBFFz\xDC00";
     const std::wstring utf32 = L"a歌\U00010000\U0010FFFF\uFFFDz\uFFFD";
     EXPECT_EQ(UiText(text), sizeof(wchar_t) == 2 ? std::wstring(text.begin(), text.end()) : utf32);
+}
+
+// Incompressible data: the whole stream fits, and not a byte is written past the buffer.
+TEST(PackBuffer, HoldsWholeStreamsOfDataThatDoesNotShrink) {
+    std::mt19937 random(77);
+    for (uint32_t n : {1u, 2u, 3u, 4u, 7u, 8u, 9u, 12u, 15u, 16u, 17u, 100u, 4093u, 65536u, 100003u}) {
+        std::vector<uint8_t> source(n);
+        for (uint8_t& b : source) b = static_cast<uint8_t>(random());
+        std::vector<uint8_t> buffer(PackBufferSize(n) + 16, 0xC5);
+        uint32_t packed = 0;
+        ASSERT_EQ(LzssCompress2(source.data(), n, buffer.data(), &packed, TVAPI_LEVEL_DEFAULT), 1);
+        EXPECT_TRUE(packed >= n && packed <= PackBufferSize(n)) << n;
+        for (size_t k = PackBufferSize(n); k < buffer.size(); ++k) ASSERT_EQ(buffer[k], 0xC5) << n;
+    }
+}
+
+// SortMusicList leaves the entries of one folder in the order the procedure leaves them, on random
+// and slow-shaped tables, and groups a full table.
+MusicList Table(const std::vector<std::u16string>& folders) {
+    MusicList list(folders.size());
+    for (size_t k = 0; k < folders.size(); ++k) {
+        list[k].Folder = folders[k];
+        list[k].Index = static_cast<int32_t>(100 + k);  // tells equal folders apart
+    }
+    return list;
+}
+
+std::vector<int32_t> Indexes(const MusicList& list) {
+    std::vector<int32_t> out;
+    for (const MusicEntry& e : list) out.push_back(e.Index);
+    return out;
+}
+
+// The procedure step by step, on whole entries, recursing into both sides.
+void ReferenceSort(MusicList& list, int32_t lo, int32_t hi) {
+    int32_t i = lo, j = hi;
+    for (;;) {
+        while (i < j && !(list[i].Folder > list[j].Folder)) ++i;
+        if (i < j) std::swap(list[i], list[j]);
+        while (i < j && !(list[i].Folder > list[j].Folder)) --j;
+        if (i >= j) break;
+        std::swap(list[i], list[j]);
+    }
+    if (lo < i - 1) ReferenceSort(list, lo, i - 1);
+    if (j + 1 < hi) ReferenceSort(list, j + 1, hi);
+}
+
+std::u16string Name(uint32_t n) {
+    const std::string ascii = "f" + std::to_string(n);
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+TEST(SortMusicList, LeavesTheSameOrderAsTheProcedureAndGroupsAFullTable) {
+    // Code units, not code points: a surrogate pair (0xD83C ...) sorts before U+FF21.
+    std::vector<std::vector<std::u16string>> tables = {
+        {u"b", u"a", u"", u"b", u"ab", u"a", u"\uFF21", u"\U0001F3B5", u""}, {u"z", u"y", u"c", u"b", u"a", u"x"}, {}};
+    for (uint32_t seed = 1; seed <= 400; ++seed) {
+        std::mt19937 random(seed);
+        const uint32_t size = random() % 300, folders = 1 + random() % (seed % 4 == 0 ? 1000 : 12);
+        tables.emplace_back();
+        for (uint32_t k = 0; k < size; ++k) tables.back().push_back(random() % 10 ? Name(random() % folders) : u"");
+    }
+    // Its slow shapes: ascending in threes, descending in pairs, rotated by one, organ pipe, all
+    // equal; then full tables in random order, in pairs, descending and with seven folders.
+    tables.resize(tables.size() + 9);
+    std::mt19937 random(20240611);
+    for (int32_t n = 3000, k = 0; k < n; ++k) {
+        const int32_t values[] = {k / 3, (n - k) / 2, (k + 1) % n / 2, std::min(k, n - k) / 2, 0};
+        for (int s = 0; s < 5; ++s) tables[tables.size() - 9 + s].push_back(Name(100000u + values[s]));
+    }
+    for (uint32_t n = kMusicListCapacity, k = 0; k < n; ++k) {
+        const uint32_t values[] = {static_cast<uint32_t>(random() % 5000), 100000 + k / 2, 100000 + n - k, k % 7};
+        for (int s = 0; s < 4; ++s) tables[tables.size() - 4 + s].push_back(Name(values[s]));
+    }
+    for (size_t t = 0; t < tables.size(); ++t) {
+        MusicList list = Table(tables[t]), expected = list;
+        // The second table sorts only its middle; the full tables are too slow for the procedure.
+        const int32_t lo = t == 1 ? 1 : 0, hi = MusicCount(list) - 1 - (t == 1 ? 1 : 0);
+        SortMusicList(list, lo, hi);
+        if (t + 4 < tables.size()) {
+            if (lo < hi) ReferenceSort(expected, lo, hi);
+            ASSERT_EQ(Indexes(list), Indexes(expected)) << "table " << t;
+        } else {
+            EXPECT_TRUE(std::is_sorted(list.begin(), list.end(), [](auto& a, auto& b) { return a.Folder < b.Folder; }));
+            std::vector<int32_t> indexes = Indexes(list), all(list.size());
+            std::sort(indexes.begin(), indexes.end());
+            std::iota(all.begin(), all.end(), 100);
+            EXPECT_EQ(indexes, all) << "every entry once, table " << t;
+        }
+    }
 }
 
 }  // namespace

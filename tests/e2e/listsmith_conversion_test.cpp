@@ -102,9 +102,7 @@ public:
         EXPECT_EQ(question.buttons, (std::vector<int>{IDYES, IDNO}));
     }
     bool WaitForStatus(const std::wstring& status) {
-        for (ULONGLONG deadline = GetTickCount64() + kTimeoutMs; Text(kStatus) != status; Sleep(50))
-            if (GetTickCount64() > deadline) return false;
-        return true;
+        return Eventually([&] { return Text(kStatus) == status; });
     }
 
     // A song with a loose song file naming folder, and a loose image unless one is given.
@@ -245,9 +243,7 @@ TEST_F(Listsmith, ClosingTheWindowMidRunEndsItWithOnlyWholeDescriptors) {
     Start();
     Convert(IDYES);
     // Ten whole descriptors once the eleventh is begun; the one being written is gone once the run stops.
-    const ULONGLONG deadline = GetTickCount64() + kTimeoutMs;
-    while (GetFileAttributesW(Tvn(L"F10010").c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline)
-        Sleep(20);
+    Eventually([&] { return GetFileAttributesW(Tvn(L"F10010").c_str()) != INVALID_FILE_ATTRIBUTES; });
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program->WaitForExit(kTimeoutMs), std::optional<DWORD>(0));
     const std::vector<std::wstring> written = Descriptors();

@@ -18,12 +18,6 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 
 std::wstring Question(const std::wstring& output) { return L"文件 " + output + L" 已存在,是否覆盖?"; }
 
-bool Eventually(const std::function<bool()>& condition) {
-    for (const ULONGLONG deadline = GetTickCount64() + kTimeoutMs; !condition(); Sleep(20))
-        if (GetTickCount64() > deadline) return false;
-    return true;
-}
-
 // Audio (song.ogg, 键音\kick.WAV) for the archive, the rest (chart.xml, cover.png, empty.png) for the descriptor.
 struct SongFolder {
     explicit SongFolder(const std::wstring& name) : path_(root_ / name) {

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "genpak_commands.h"
+#include "test_archives.h"
 
 namespace tavrin::testing {
 
@@ -25,40 +26,20 @@ inline std::string Utf8(const std::wstring& text) {
     return {utf8.begin(), utf8.end()};
 }
 
-// A fresh folder under the system's temporary folder, removed with its content afterwards.
-class TempFolder {
+// The shared temporary folder, with Windows paths.
+class TempFolder : public tvtest::TempDir {
 public:
-    TempFolder() {
-        static unsigned counter = 0;
-        const std::wstring base = (std::filesystem::temp_directory_path() / L"tavrin-test-").wstring();
-        do path_ = base + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-        while (!std::filesystem::create_directory(path_));
-    }
-    TempFolder(const TempFolder&) = delete;
-    ~TempFolder() {
-        std::error_code error;  // read-only files and folders would stay
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, error))
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(path_, error);
-    }
-    const std::wstring& Path() const { return path_; }
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
+    std::wstring Path() const { return TempDir::Path().wstring(); }
+    std::wstring operator/(const std::wstring& name) const { return Path() + L"\\" + name; }
 };
 
 inline void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary);
-    if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())))
-        throw std::runtime_error("cannot write test file " + Utf8(path));
+    tvtest::WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read test file " + Utf8(path));
-    return {std::istreambuf_iterator<char>(in), {}};
+    const std::string bytes = tvtest::ReadFile(path);
+    return {bytes.begin(), bytes.end()};
 }
-
 // Every file below a folder by its path relative to it ("\" separators), with its bytes; none
 // when the folder is missing.
 inline std::map<std::wstring, std::vector<uint8_t>> FileTree(const std::wstring& folder) {
@@ -113,16 +94,25 @@ inline std::vector<ControlInfo> Controls(HWND parent) {
     return controls;
 }
 
+// Whether the condition holds within timeoutMs, asked every 20 ms.
+inline bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 60000) {
+    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; !condition(); Sleep(20))
+        if (GetTickCount64() >= deadline) return false;
+    return true;
+}
+
 // A visible top-level window of the process (of the class, when given), waiting up to timeoutMs.
 inline HWND WaitForTopWindow(DWORD processId, const wchar_t* className, DWORD timeoutMs) {
-    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs;; Sleep(20)) {
-        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr));) {
+    HWND found = nullptr;
+    Eventually(
+        [&] {
             DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && IsWindowVisible(w)) return w;
-        }
-        if (GetTickCount64() >= deadline) return nullptr;
-    }
+            while ((found = FindWindowExW(nullptr, found, className, nullptr)))
+                if (GetWindowThreadProcessId(found, &owner), owner == processId && IsWindowVisible(found)) return true;
+            return false;
+        },
+        timeoutMs);
+    return found;
 }
 
 struct MessageBoxInfo {
@@ -147,9 +137,7 @@ inline std::optional<MessageBoxInfo> WaitForMessageBox(DWORD processId, DWORD ti
 
 // False when the window is still shown after timeoutMs.
 inline bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
-    for (const ULONGLONG deadline = GetTickCount64() + timeoutMs; IsWindow(hwnd) && IsWindowVisible(hwnd); Sleep(20))
-        if (GetTickCount64() >= deadline) return false;
-    return true;
+    return Eventually([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, timeoutMs);
 }
 
 inline void PressButton(HWND dialog, int buttonId) {

@@ -54,7 +54,10 @@ class TempDir {
 public:
     TempDir();
     ~TempDir() {
-        std::error_code ec;
+        std::error_code ec;  // read-only files and folders would stay
+        for (const auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
+            std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;

@@ -198,15 +198,12 @@ TEST(GenpakReader, EachKindOfCorruptionIsRejected) {
 }
 
 TEST(GenpakReader, MembersThatCannotBeReadFail) {
-    // A valid stream of 41 bytes, then the record's sizes are bent around it.
+    // A valid stream of 41 bytes, then the record's sizes are bent around it (more: genpak verify's faults).
     using R = tvtest::Record;
     const std::pair<const char*, void (*)(R&)> cases[] = {
-        {"FileSize one more than the stream gives", [](R& r) { ++r.fileSize; }},
         {"FileSize one less: stream bytes left over", [](R& r) { --r.fileSize; }},
         {"stream cut short", [](R& r) { r.block.pop_back(), r.packedSize--; }},
         {"FileSize no stream of that length gives", [](R& r) { r.fileSize = 0x7FFFFFFF; }},
-        {"method 0 with PackedSize unlike FileSize", [](R& r) { r.method = 0, r.fileSize++; }},
-        {"unknown method", [](R& r) { r.method = 7; }},
         {"method 3 over a method 1 stream", [](R& r) { r.method = 3; }},
         {"a source that ends inside the block", nullptr}};
     for (const auto& [what, bend] : cases) {
@@ -330,11 +327,6 @@ TEST_F(PakCache, ReadsEachDirectoryOnceUntilTheArchiveChangesOrIsEvicted) {
     for (const int n : {7, 42, 500, 7}) EXPECT_EQ(SizeOf(img(n), member(n)), 1u);
     EXPECT_EQ(tvapi::pak::Stats().archives, 2u);
     EXPECT_EQ(tvapi::pak::Stats().directoryReads, 4u) << "the least recently used one was dropped and read again";
-    // A byte budget too small for any directory: nothing is kept, lookups still work.
-    tvapi::pak::ResetCache(tvapi::pak::kDefaultMaxArchives, /*maxBytes=*/16);
-    EXPECT_EQ(find(42), 42);
-    EXPECT_EQ(tvapi::pak::Stats().archives, 0u);
-    EXPECT_LE(tvapi::pak::Stats().bytes, 16u);
 }
 
 // Name conversion: capacity, surrogates, the standard's fixed points and strict decoding.
