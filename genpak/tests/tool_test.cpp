@@ -183,7 +183,7 @@ TEST(GenpakVerify, FindsFaultsInEveryTruncation) {
 TEST_F(GenpakTool, ExtractWritesMembersRefusesNamesThatLeaveTheFolderAndTellsWhatDidNotExpand) {
     const fs::path out = tmp_.Path() / "out";
     Result r = Genpak({"extract", Write("MySong.pak", TunebaleSample().Build()), out});
-    EXPECT_EQ(r.out, "extracted 2 folders and 5 files\n");  // what they hold: tests/e2e, through archive_check
+    EXPECT_EQ(r.out, "extracted 2 folders and 5 files\n");  // what they hold: the end-to-end tests
     EXPECT_EQ(tvtest::ReadFile(out / "MySong" / "sub" / fs::path(u"\u6B4C\u66F2.txt")), tvtest::TextLike(2000, 3));
     ArchiveBuilder bad = TunebaleSample();
     bad.Records()[2].fileSize += 1;
