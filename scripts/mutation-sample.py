@@ -160,7 +160,7 @@ def cmd_list(args):
 # --- running -------------------------------------------------------------------------------
 
 def run(cmd, **kw):
-    return subprocess.run(cmd, cwd=ROOT, text=True, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, **kw)
+    return subprocess.run(cmd, cwd=ROOT, text=True, errors="replace", stdout=subprocess.PIPE, stderr=subprocess.STDOUT, **kw)
 
 
 def locate(m):
