@@ -75,7 +75,7 @@ std::vector<std::string> Records(const fs::path& archive, const fs::path& folder
     for (const auto& e : dir.entries) {
         std::u16string name;
         EXPECT_TRUE(tvapi::names::FromGb18030(dir.Name(e), name));
-        records.emplace_back(reinterpret_cast<const char*>(fs::path(name).u8string().c_str()));
+        records.emplace_back(tvtest::Utf8(name));
         for (uint32_t n : {uint32_t{e.method}, e.dataOffset, e.packedSize, e.fileSize})
             records.back() += " " + std::to_string(n);
         if (e.method == tvapi::genpak::kFolder) continue;

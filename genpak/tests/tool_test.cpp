@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 using tvtest::ArchiveBuilder;
 using tvtest::Record;
 using tvtest::TunebaleSample;
+using tvtest::Utf8;
 
 struct Result {
     int code;
@@ -207,7 +208,6 @@ TEST_F(GenpakTool, ExtractWritesMembersRefusesNamesThatLeaveTheFolderAndTellsWha
 // genpak pack: the audio into FOLDER.pak and the rest into FOLDER.tvn; an existing archive kept
 // unless --force; a failure names its file and is counted, and the other folders go on.
 TEST_F(GenpakTool, PackWritesBothArchivesKeepsOldOnesAndGoesOnAfterAFailure) {
-    auto Utf8 = [](const fs::path& p) { return std::string(reinterpret_cast<const char*>(p.u8string().c_str())); };
     const fs::path song = tmp_.Path() / fs::path(u"\u6B4C-Song"), pak = song.u16string() + u".pak",
                    tvn = song.u16string() + u".tvn", big = tmp_.Path() / "big";
     for (const fs::path& folder : {song, big}) fs::create_directories(folder);

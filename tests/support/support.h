@@ -21,10 +21,7 @@
 
 namespace tavrin::testing {
 
-inline std::string Utf8(const std::wstring& text) {
-    const std::u8string utf8 = std::filesystem::path(text).u8string();
-    return {utf8.begin(), utf8.end()};
-}
+using tvtest::Utf8;
 
 // The shared temporary folder, with Windows paths.
 class TempFolder : public tvtest::TempDir {

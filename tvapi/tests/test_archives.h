@@ -46,6 +46,8 @@ ArchiveBuilder TunebaleSample();
 ArchiveBuilder ListsmithSample();
 
 void PutLe32(std::string& s, size_t at, uint32_t v);
+// A path or name in UTF-8, as genpak prints it.
+inline std::string Utf8(const std::filesystem::path& p) { return reinterpret_cast<const char*>(p.u8string().c_str()); }
 std::string RandomBytes(size_t n, uint32_t seed);
 std::string TextLike(size_t n, uint32_t seed);
 
